@@ -1,0 +1,63 @@
+#include "count/count.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "mainwindow/form1.h"
+#include "platform/window_services.h"
+
+namespace vornic {
+
+std::int32_t CountCharacters(std::u16string_view text) {
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw std::overflow_error("text too long to count");
+  }
+  // Branch-free so that the compiler vectorises it.
+  std::size_t lineBreaks = 0;
+  for (const char16_t unit : text) lineBreaks += static_cast<std::size_t>((unit == u'\r') | (unit == u'\n'));
+  return static_cast<std::int32_t>(text.size() - lineBreaks);
+}
+
+std::u16string CountCaption(std::int32_t count) {
+  const std::string digits = std::to_string(count);
+  std::u16string caption = u" = ";
+  caption.append(digits.begin(), digits.end());
+  return caption;
+}
+
+std::u16string LimitMessage(UiLanguage language) {
+  const std::u16string_view lineBreak = u"\r\n";
+  const std::u16string_view quote = u"\"";
+  std::u16string message;
+  if (language == UiLanguage::English) {
+    message.append(u"Clipboard is too long.").append(lineBreak).append(lineBreak);
+    message.append(u"This software limitation is 50000 strings.").append(lineBreak);
+    message.append(u"[Include ").append(quote).append(u"Line-feed character").append(quote).append(u"]");
+  } else {
+    message.append(u"クリップボードの内容が大きいです。").append(lineBreak).append(lineBreak);
+    message.append(u"このソフトの制限は50000文字までです。").append(lineBreak);
+    message.append(u"[").append(quote).append(u"改行文字").append(quote).append(u"を含みます。]");
+  }
+  return message;
+}
+
+std::u16string_view LimitNotice(UiLanguage language) {
+  return language == UiLanguage::English ? u"Limitation reached." : u"制限に達しました。";
+}
+
+void CountClipboardText(WindowServices& services) {
+  if (!services.ClipboardHasFormat(kPlainTextFormat)) return;
+  // Read once: the limit test, the display and the count all see the same
+  // text, so a clipboard changed in between cannot slip past the limit.
+  const std::u16string text = services.ClipboardGetText();
+  if (text.size() > MaxClipboardLength) {
+    const UiLanguage language = services.IsChecked(Form1::mnuEn) ? UiLanguage::English : UiLanguage::Japanese;
+    services.ShowMessage(LimitMessage(language));
+    services.SetText(Form1::Text1, LimitNotice(language));
+    return;
+  }
+  services.SetText(Form1::Text1, text);
+  services.SetCaption(Form1::Label1, CountCaption(CountCharacters(text)));
+}
+
+}  // namespace vornic
