@@ -32,7 +32,7 @@ struct TwipsRect {
 enum class Charset : std::uint8_t { Ansi, ShiftJis, Default };
 
 struct FontDefinition {
-  std::u16string_view family;
+  std::u16string_view family{};
   float points = 9;
   bool bold = false;
   Charset charset = Charset::Ansi;
@@ -51,9 +51,7 @@ struct Colour {
   std::uint8_t green = 0;
   std::uint8_t blue = 0;
 
-  static constexpr Colour FromRgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    return {Kind::Rgb, r, g, b};
-  }
+  static constexpr Colour FromRgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return {Kind::Rgb, r, g, b}; }
   static constexpr Colour System(Kind kind) { return {kind, 0, 0, 0}; }
   friend constexpr bool operator==(const Colour&, const Colour&) = default;
 };
@@ -63,12 +61,12 @@ enum class ControlKind : std::uint8_t { PushButton, TextBox, Label, PictureBox, 
 enum class EventKind : std::uint8_t { Loaded, Clicked, MenuChosen, TimerTick };
 
 struct ControlDefinition {
-  std::string_view name;
+  std::string_view name{};
   int element = -1;  // index within a control array; -1 when not part of one
   ControlKind kind = ControlKind::Label;
-  TwipsRect geometry{};  // in twips, relative to the client area under the menu bar
-  int tabIndex = -1;     // -1: takes no place in the tab order
-  std::u16string_view content;      // caption or text as created
+  TwipsRect geometry{};                  // in twips, relative to the client area under the menu bar
+  int tabIndex = -1;                     // -1: takes no place in the tab order
+  std::u16string_view content{};         // caption or text as created
   const FontDefinition* font = nullptr;  // nullptr: the window's font
   Colour background{};
   Colour foreground{};
@@ -90,15 +88,15 @@ struct EventRoute {
 };
 
 struct FormDefinition {
-  std::string_view name;
-  std::u16string_view title;
-  std::optional<TwipsPoint> clientPosition;  // none: the program places it before showing
+  std::string_view name{};
+  std::u16string_view title{};
+  std::optional<TwipsPoint> clientPosition{};  // none: the program places it before showing
   TwipsSize clientSize{};
   bool showsProgramIcon = true;
   Colour background{};
   const FontDefinition* font = nullptr;  // nullptr: the window system's default font
-  std::span<const ControlDefinition> controls;
-  std::span<const EventRoute> routes;
+  std::span<const ControlDefinition> controls{};
+  std::span<const EventRoute> routes{};
 };
 
 // A control of a form, by its place in the form's table.
