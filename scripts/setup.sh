@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vornic needs that are not there yet.
+#   scripts/setup.sh run    to build and start Vornic on Linux
+#   scripts/setup.sh test   to build and run every test, the Windows build included
+set -euo pipefail
+
+run_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk libxcb-cursor0)
+test_packages=(
+  "${run_packages[@]}"
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xclip xdotool openbox imagemagick
+  dbus-x11 at-spi2-core python3-pyatspi
+  g++-mingw-w64-x86-64-posix wine64 python3-pefile
+)
+
+case "${1:-test}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_if_needed=()
+[ "$(id -u)" -eq 0 ] || sudo_if_needed=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_if_needed[@]}" apt-get update -q
+"${sudo_if_needed[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Vornic for Linux (Qt 6) and starts it on the current display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh run
+cmake --preset default -DVORNIC_BUILD_TESTS=OFF >/dev/null
+cmake --build --preset default
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Built build/default/Vornic, but there is no display to show it on (DISPLAY is not set)." >&2
+  exit 1
+fi
+exec build/default/Vornic
