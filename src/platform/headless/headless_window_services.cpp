@@ -40,16 +40,18 @@ bool HasMenu(const FormDefinition& form) {
 }  // namespace
 
 void HeadlessWindowServices::Record(std::string_view operation, std::string_view subject) const {
-  std::string line(operation);
-  if (!subject.empty()) line.append(" ").append(subject);
-  calls.push_back(line);
-  if (failing_.erase(std::string(operation)) > 0) {
+  if (recordCalls) {
+    std::string line(operation);
+    if (!subject.empty()) line.append(" ").append(subject);
+    calls.push_back(std::move(line));
+  }
+  if (!failing_.empty() && failing_.erase(std::string(operation)) > 0) {
     throw WindowSystemError(std::string(operation), "injected failure");
   }
 }
 
 void HeadlessWindowServices::Record(std::string_view operation, ControlRef control) const {
-  Record(operation, Describe(control));
+  Record(operation, recordCalls ? Describe(control) : std::string());
 }
 
 HeadlessWindowServices::FormState& HeadlessWindowServices::LiveForm(const FormDefinition& form,

@@ -84,8 +84,10 @@ class HeadlessWindowServices final : public WindowServices {
   std::optional<int> exitStatus;
   [[nodiscard]] bool Running() const { return !exitStatus.has_value(); }
 
-  // Every service call, in order, as "Operation Form.Control" lines.
+  // Every service call, in order, as "Operation Form.Control" lines, while
+  // recordCalls is on (long soak runs turn it off).
   mutable std::vector<std::string> calls;
+  bool recordCalls = true;
   // The next call of the named operation (e.g. "ClipboardGetText") fails.
   void FailNext(std::string operation) { failing_.insert(std::move(operation)); }
 
