@@ -3,6 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "count/line_breaks.h"
 #include "mainwindow/form1.h"
 #include "platform/window_services.h"
 
@@ -12,10 +13,7 @@ std::int32_t CountCharacters(std::u16string_view text) {
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     throw std::overflow_error("text too long to count");
   }
-  // Branch-free so that the compiler vectorises it.
-  std::size_t lineBreaks = 0;
-  for (const char16_t unit : text) lineBreaks += static_cast<std::size_t>((unit == u'\r') | (unit == u'\n'));
-  return static_cast<std::int32_t>(text.size() - lineBreaks);
+  return static_cast<std::int32_t>(text.size() - CountLineBreaks(text.data(), text.size()));
 }
 
 std::u16string CountCaption(std::int32_t count) {
