@@ -1,0 +1,67 @@
+// Small pieces the Qt forms are made of: text conversion, colours, fonts, and
+// the two widgets Qt lacks (a label that reports clicks, a client area that
+// paints label backgrounds).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/form_definition.h"
+
+namespace vornic::qt {
+
+// QString is UTF-16: code units are copied as they are, lone surrogates and
+// NULs included.
+QString ToQString(std::u16string_view text);
+std::u16string ToU16String(const QString& text);
+
+// What a widget shows for a text: CR LF, a lone CR and a lone LF each break
+// the line once.
+QString WithDisplayLineBreaks(std::u16string_view text);
+
+// nullopt for Colour::Kind::Default: leave the widget's own colour.
+std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette);
+
+QFont ToQFont(const FontDefinition& font, const QFont& base);
+
+class ClickableLabel final : public QLabel {
+ public:
+  ClickableLabel(QWidget* parent, std::function<void()> onClick);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  std::function<void()> onClick_;
+  bool pressed_ = false;
+};
+
+// The area under the menu bar. It paints the backgrounds of its labels before
+// any of them draws its text, so that overlapping labels do not cut off each
+// other's lines.
+class ClientArea final : public QWidget {
+ public:
+  explicit ClientArea(QWidget* parent) : QWidget(parent) {}
+  void AddBackdrop(const QWidget* widget, QColor colour);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  struct Backdrop {
+    const QWidget* widget;
+    QColor colour;
+  };
+  std::vector<Backdrop> backdrops_;
+};
+
+}  // namespace vornic::qt

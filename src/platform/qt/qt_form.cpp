@@ -1,0 +1,422 @@
+#include "qt_form.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "platform/twips.h"
+#include "platform/window_system_error.h"
+#include "qt_controls.h"
+
+namespace vornic::qt {
+
+namespace {
+
+// Windows never delivers a timer faster than this; matching it keeps an idle
+// window near zero CPU.
+constexpr int kShortestTimerMs = 10;
+
+// Far outside any screen, still well inside what X11 and Qt accept.
+constexpr int kCoordinateLimit = 32767;
+
+int ClampCoordinate(int pixels) { return std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit); }
+
+std::string Describe(const FormDefinition& form, const ControlDefinition& control) {
+  std::string name = std::string(form.name) + "." + std::string(control.name);
+  if (control.element >= 0) name += "(" + std::to_string(control.element) + ")";
+  return name;
+}
+
+}  // namespace
+
+FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIcon, FormEvents events)
+    : definition_(definition), events_(std::move(events)), controls_(definition.controls.size()) {
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setWindowTitle(ToQString(definition.title));
+  if (definition.showsProgramIcon) setWindowIcon(programIcon);
+
+  client_ = new ClientArea(this);
+  if (const std::optional<QColor> colour = ToQColor(definition.background, client_->palette())) {
+    QPalette palette = client_->palette();
+    palette.setColor(QPalette::Window, *colour);
+    client_->setPalette(palette);
+    client_->setAutoFillBackground(true);
+  }
+  // The window font is the client area's, so the menu bar keeps the system's.
+  if (definition.font != nullptr) client_->setFont(ToQFont(*definition.font, client_->font()));
+  setCentralWidget(client_);
+
+  for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+    if (DefinitionOf(i).kind == ControlKind::MenuItem) {
+      if (DefinitionOf(i).parentMenu < 0) CreateMenuItem(i, nullptr);
+    } else {
+      CreateControl(i, programIcon);
+    }
+  }
+  SetTabOrder();
+  PlaceWindow();
+}
+
+const ControlDefinition& FormWindow::DefinitionOf(int index) const {
+  return definition_.controls[static_cast<std::size_t>(index)];
+}
+
+void FormWindow::CreateControl(int index, const QIcon& programIcon) {
+  const ControlDefinition& definition = DefinitionOf(index);
+  Control& control = controls_[static_cast<std::size_t>(index)];
+  control.caption = definition.content;
+  switch (definition.kind) {
+    case ControlKind::PushButton: {
+      auto* button = new QPushButton(ToQString(definition.content), client_);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      connect(button, &QPushButton::clicked, this, [this, index] { Emit(index, EventKind::Clicked); });
+      control.widget = button;
+      break;
+    }
+    case ControlKind::TextBox: {
+      auto* editor = new QPlainTextEdit(client_);
+      editor->setLineWrapMode(definition.horizontalScrollBar ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+      editor->setHorizontalScrollBarPolicy(definition.horizontalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAlwaysOff);
+      editor->setVerticalScrollBarPolicy(definition.verticalScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+      editor->setTabChangesFocus(true);
+      editor->setPlainText(WithDisplayLineBreaks(definition.content));
+      editor->document()->setModified(false);
+      control.widget = editor;
+      break;
+    }
+    case ControlKind::Label:
+    case ControlKind::PictureBox: {
+      // Every label reports clicks; the form's routes decide what they do.
+      auto* label = new ClickableLabel(client_, [this, index] { Emit(index, EventKind::Clicked); });
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(false);
+      if (definition.kind == ControlKind::PictureBox) {
+        label->setAlignment(Qt::AlignCenter);
+        if (definition.showsProgramIcon) label->setPixmap(programIcon.pixmap(32, 32));
+      } else {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setText(WithDisplayLineBreaks(definition.content));
+      }
+      if (const std::optional<QColor> text = ToQColor(definition.foreground, label->palette())) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, *text);
+        label->setPalette(palette);
+      }
+      if (const std::optional<QColor> background = ToQColor(definition.background, label->palette())) {
+        client_->AddBackdrop(label, *background);
+      }
+      control.widget = label;
+      break;
+    }
+    case ControlKind::Timer: {
+      control.timer = new QTimer(this);
+      control.timer->setInterval(std::max(definition.timerIntervalMs, kShortestTimerMs));
+      connect(control.timer, &QTimer::timeout, this, [this, index] { Emit(index, EventKind::TimerTick); });
+      return;
+    }
+    case ControlKind::MenuItem:
+      return;
+  }
+  if (definition.font != nullptr) control.widget->setFont(ToQFont(*definition.font, control.widget->font()));
+  control.widget->setFocusPolicy(definition.tabIndex >= 0 && (definition.kind == ControlKind::PushButton ||
+                                                               definition.kind == ControlKind::TextBox)
+                                     ? Qt::StrongFocus
+                                     : Qt::NoFocus);
+  const float dpi = DotsPerInch();
+  control.pixels = QRect(ClampCoordinate(TwipsToPixels(definition.geometry.left, dpi)),
+                         ClampCoordinate(TwipsToPixels(definition.geometry.top, dpi)),
+                         ClampCoordinate(TwipsToPixelSize(definition.geometry.width, dpi)),
+                         ClampCoordinate(TwipsToPixelSize(definition.geometry.height, dpi)));
+  control.widget->setGeometry(control.pixels);
+}
+
+void FormWindow::CreateMenuItem(int index, QMenu* parent) {
+  const ControlDefinition& definition = DefinitionOf(index);
+  Control& control = controls_[static_cast<std::size_t>(index)];
+  control.caption = definition.content;
+  const QString caption = ToQString(definition.content);
+  std::vector<int> children;
+  for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+    if (DefinitionOf(i).kind == ControlKind::MenuItem && DefinitionOf(i).parentMenu == index) children.push_back(i);
+  }
+  if (parent == nullptr) menuBar()->setNativeMenuBar(false);  // a global menu would move it out of the window
+
+  if (!children.empty()) {
+    QMenu* menu = parent != nullptr ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    control.action = menu->menuAction();
+    // Opening a drop-down is the menu title's click, as on Windows.
+    connect(menu, &QMenu::aboutToShow, this, [this, index] { Emit(index, EventKind::MenuChosen); });
+    for (const int child : children) CreateMenuItem(child, menu);
+  } else {
+    control.action = new QAction(caption, this);
+    if (parent != nullptr) {
+      parent->addAction(control.action);
+    } else {
+      menuBar()->addAction(control.action);
+    }
+    connect(control.action, &QAction::triggered, this, [this, index] {
+      ShowCheckMark(index);  // Qt toggled it; only SetChecked may change it
+      Emit(index, EventKind::MenuChosen);
+    });
+  }
+  control.checked = definition.checked;
+  ShowCheckMark(index);
+}
+
+// Only a checked item is checkable: an unchecked one shows no empty box.
+void FormWindow::ShowCheckMark(int index) {
+  const Control& control = controls_[static_cast<std::size_t>(index)];
+  if (control.checked) {
+    control.action->setCheckable(true);
+    control.action->setChecked(true);
+  } else {
+    control.action->setChecked(false);
+    control.action->setCheckable(false);
+  }
+}
+
+void FormWindow::SetTabOrder() {
+  std::vector<std::pair<int, QWidget*>> order;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    QWidget* widget = controls_[i].widget;
+    if (widget != nullptr && widget->focusPolicy() != Qt::NoFocus) order.emplace_back(definition_.controls[i].tabIndex, widget);
+  }
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
+  if (!order.empty()) order.front().second->setFocus();
+}
+
+// The client area is what lies under the menu bar, as on Windows: its size and
+// position are the definition's, and the menu bar is added above it.
+void FormWindow::PlaceWindow() {
+  const float dpi = DotsPerInch();
+  const int width = TwipsToPixelSize(definition_.clientSize.width, dpi);
+  const int height = TwipsToPixelSize(definition_.clientSize.height, dpi);
+  int menuHeight = 0;
+  if (QWidget* menu = menuWidget()) {
+    menuHeight = menu->heightForWidth(width);
+    if (menuHeight <= 0) menuHeight = menu->sizeHint().height();
+  }
+  if (definition_.clientPosition) {
+    setGeometry(TwipsToPixels(definition_.clientPosition->left, dpi),
+                TwipsToPixels(definition_.clientPosition->top, dpi) - menuHeight, width, height + menuHeight);
+  } else {
+    resize(width, height + menuHeight);
+  }
+}
+
+// Asked on every layout write: the screen's DPI is read again only when the
+// window has moved to another screen.
+float FormWindow::DotsPerInch() const {
+  const QScreen* display = screen();
+  if (display != dpiScreen_) {
+    dpiScreen_ = display;
+    dpi_ = display != nullptr ? static_cast<float>(display->logicalDotsPerInch()) : 96.0F;
+  }
+  return dpi_;
+}
+
+void FormWindow::Emit(int control, EventKind event) {
+  if (!retired_ && events_.dispatch) events_.dispatch(control, event);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (!retired_ && events_.closeBox) events_.closeBox();
+}
+
+float FormWindow::OuterMetric(Metric metric) const {
+  const QRect frame = frameGeometry();
+  const float dpi = DotsPerInch();
+  switch (metric) {
+    case Metric::Left:
+      return PixelsToTwips(frame.x(), dpi);
+    case Metric::Top:
+      return PixelsToTwips(frame.y(), dpi);
+    case Metric::Width:
+      return PixelsToTwips(frame.width(), dpi);
+    case Metric::Height:
+      return PixelsToTwips(frame.height(), dpi);
+  }
+  return 0;
+}
+
+void FormWindow::SetOuterMetric(Metric metric, float twips) {
+  if (metric != Metric::Left && metric != Metric::Top) {
+    throw WindowSystemError("SetFormMetric", std::string(definition_.name) + ": the program does not size windows");
+  }
+  // pos() of a window is its frame's top-left corner.
+  const int pixels = ClampCoordinate(TwipsToPixels(twips, DotsPerInch()));
+  QPoint corner = pos();
+  if (metric == Metric::Left) {
+    corner.setX(pixels);
+  } else {
+    corner.setY(pixels);
+  }
+  if (corner != pos()) move(corner);
+}
+
+FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds, const char* operation) {
+  return const_cast<Control&>(std::as_const(*this).Require(index, kinds, operation));
+}
+
+const FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds,
+                                               const char* operation) const {
+  if (index < 0 || index >= static_cast<int>(controls_.size())) {
+    throw WindowSystemError(operation, std::string(definition_.name) + " has no control " + std::to_string(index));
+  }
+  if (std::find(kinds.begin(), kinds.end(), DefinitionOf(index).kind) == kinds.end()) {
+    throw WindowSystemError(operation, Describe(definition_, DefinitionOf(index)) + " has no such property");
+  }
+  return controls_[static_cast<std::size_t>(index)];
+}
+
+void FormWindow::SetCaption(int index, std::u16string_view caption) {
+  Control& control = Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "SetCaption");
+  control.caption = caption;
+  switch (DefinitionOf(index).kind) {
+    case ControlKind::PushButton:
+      static_cast<QPushButton*>(control.widget)->setText(ToQString(caption));
+      break;
+    case ControlKind::Label:
+      static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
+      break;
+    default:
+      control.action->setText(ToQString(caption));
+      break;
+  }
+}
+
+std::u16string FormWindow::Caption(int index) const {
+  return Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "GetCaption").caption;
+}
+
+void FormWindow::SetText(int index, std::u16string_view text) {
+  Control& control = Require(index, {ControlKind::TextBox}, "SetText");
+  control.caption = text;
+  auto* editor = static_cast<QPlainTextEdit*>(control.widget);
+  editor->setPlainText(WithDisplayLineBreaks(text));
+  editor->document()->setModified(false);
+}
+
+// The text as written, unless the user has edited it since.
+std::u16string FormWindow::Text(int index) const {
+  const Control& control = Require(index, {ControlKind::TextBox}, "GetText");
+  const auto* editor = static_cast<const QPlainTextEdit*>(control.widget);
+  return editor->document()->isModified() ? ToU16String(editor->toPlainText()) : control.caption;
+}
+
+// The layout writes every property on every tick: only a changed pixel value
+// reaches Qt.
+void FormWindow::SetMetric(int index, Metric metric, float twips) {
+  Control& control = Require(
+      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "SetMetric");
+  const float dpi = DotsPerInch();
+  QRect pixels = control.pixels;
+  switch (metric) {
+    case Metric::Left:
+      pixels.moveLeft(ClampCoordinate(TwipsToPixels(twips, dpi)));
+      break;
+    case Metric::Top:
+      pixels.moveTop(ClampCoordinate(TwipsToPixels(twips, dpi)));
+      break;
+    case Metric::Width:
+      pixels.setWidth(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
+      break;
+    case Metric::Height:
+      pixels.setHeight(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
+      break;
+  }
+  if (pixels == control.pixels) return;
+  control.pixels = pixels;
+  control.widget->setGeometry(pixels);
+  ++nativeGeometryWrites_;
+}
+
+float FormWindow::GetMetric(int index, Metric metric) const {
+  const Control& control = Require(
+      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "GetMetric");
+  const float dpi = DotsPerInch();
+  switch (metric) {
+    case Metric::Left:
+      return PixelsToTwips(control.pixels.x(), dpi);
+    case Metric::Top:
+      return PixelsToTwips(control.pixels.y(), dpi);
+    case Metric::Width:
+      return PixelsToTwips(control.pixels.width(), dpi);
+    case Metric::Height:
+      return PixelsToTwips(control.pixels.height(), dpi);
+  }
+  return 0;
+}
+
+// The family is kept as written; when it is not installed, fontconfig picks a
+// substitute and falls back per glyph, so Japanese captions still show.
+void FormWindow::SetFontFamily(int index, std::u16string_view family) {
+  Control& control =
+      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "SetFontFamily");
+  control.family = std::u16string(family);
+  QFont font = control.widget->font();
+  font.setFamilies({ToQString(family)});
+  control.widget->setFont(font);
+}
+
+std::u16string FormWindow::FontFamily(int index) const {
+  const Control& control =
+      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "GetFontFamily");
+  if (control.family) return *control.family;
+  if (const FontDefinition* font = DefinitionOf(index).font) return std::u16string(font->family);
+  if (definition_.font != nullptr) return std::u16string(definition_.font->family);
+  return ToU16String(control.widget->font().family());
+}
+
+void FormWindow::SetChecked(int index, bool checked) {
+  Require(index, {ControlKind::MenuItem}, "SetChecked").checked = checked;
+  ShowCheckMark(index);
+}
+
+bool FormWindow::IsChecked(int index) const { return Require(index, {ControlKind::MenuItem}, "IsChecked").checked; }
+
+void FormWindow::StartTimers() {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    QTimer* timer = controls_[i].timer;
+    if (timer != nullptr && definition_.controls[i].timerIntervalMs > 0 && !timer->isActive()) timer->start();
+  }
+}
+
+void FormWindow::StopTimers() {
+  for (const Control& control : controls_) {
+    if (control.timer != nullptr) control.timer->stop();
+  }
+}
+
+void FormWindow::Retire() {
+  retired_ = true;
+  StopTimers();
+  hide();
+}
+
+QWidget* FormWindow::Widget(int control) const {
+  return control >= 0 && control < static_cast<int>(controls_.size()) ? controls_[static_cast<std::size_t>(control)].widget
+                                                                       : nullptr;
+}
+
+QAction* FormWindow::Action(int control) const {
+  return control >= 0 && control < static_cast<int>(controls_.size()) ? controls_[static_cast<std::size_t>(control)].action
+                                                                       : nullptr;
+}
+
+QWidget* FormWindow::Client() const { return client_; }
+
+}  // namespace vornic::qt

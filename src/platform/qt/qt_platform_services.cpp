@@ -1,0 +1,30 @@
+// The program's window system on Linux: Qt 6 Widgets.
+#include <QByteArray>
+#include <QtGlobal>
+
+#include "platform/platform_services.h"
+#include "qt_window_services.h"
+
+namespace vornic {
+
+namespace {
+
+// Wayland lets no client place its windows, and the about window opens at an
+// offset from the main window: prefer X11 (XWayland) where it is there.
+void PreferX11() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+      !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<WindowServices> CreatePlatformServices(int argc, char** argv) {
+  PreferX11();
+  // QApplication keeps a reference to argc for its whole life.
+  static int applicationArgc = argc;
+  return std::make_unique<qt::QtWindowServices>(applicationArgc, argv);
+}
+
+}  // namespace vornic
