@@ -77,7 +77,7 @@ const HeadlessWindowServices::ControlState& HeadlessWindowServices::LiveControl(
 }
 
 void HeadlessWindowServices::RequireKind(ControlRef control, std::initializer_list<ControlKind> kinds,
-                                         std::string_view operation) const {
+                                         std::string_view operation) {
   if (std::find(kinds.begin(), kinds.end(), control.Definition().kind) == kinds.end()) {
     throw WindowSystemError(std::string(operation), Describe(control) + " has no such property");
   }

@@ -110,7 +110,7 @@ class HeadlessWindowServices final : public WindowServices {
   [[nodiscard]] const FormState& LiveForm(const FormDefinition& form, std::string_view operation) const;
   ControlState& LiveControl(ControlRef control, std::string_view operation);
   [[nodiscard]] const ControlState& LiveControl(ControlRef control, std::string_view operation) const;
-  void RequireKind(ControlRef control, std::initializer_list<ControlKind> kinds, std::string_view operation) const;
+  static void RequireKind(ControlRef control, std::initializer_list<ControlKind> kinds, std::string_view operation);
   void Dispatch(ControlRef control, EventKind event);
   void EndWhenNoFormRemains();
 
