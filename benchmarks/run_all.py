@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""Runs every Vornic benchmark and prints the figures as one table.
+
+Usage: run_all.py BUILD_DIR [MINGW_BUILD_DIR]
+Needs Xvfb, xdotool and xclip; the Windows figures also need Wine.
+"""
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
+rows = []
+
+
+def row(figure, value, goal=""):
+    rows.append((figure, value, goal))
+    print(f"  {figure}: {value}", file=sys.stderr, flush=True)
+
+
+class Xvfb:
+    """A private X server, so that measurements see no other client."""
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+            pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            self.display = ":" + pipe.readline().strip()
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait()
+
+    def env(self, **extra):
+        env = dict(os.environ, DISPLAY=self.display, **extra)
+        env.pop("WAYLAND_DISPLAY", None)
+        return env
+
+
+def cpu_seconds(pids):
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+            total += int(fields[11]) + int(fields[12])  # utime, stime
+        except FileNotFoundError:
+            pass
+    return total / CLOCK_TICKS
+
+
+def peak_rss_mib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024
+    return float("nan")
+
+
+def wait_for_window(display_env, name, timeout=20.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                               env=display_env, capture_output=True, text=True)
+        if found.stdout.strip():
+            return True
+        time.sleep(0.002)
+    return False
+
+
+def startup(program, window_name, runs=7):
+    """Exec to window mapped, and peak resident memory once shown."""
+    times, peaks = [], []
+    for _ in range(runs):
+        with Xvfb() as x:
+            env = x.env(QT_QPA_PLATFORM="xcb")
+            start = time.monotonic()
+            process = subprocess.Popen([program], env=env, stderr=subprocess.DEVNULL)
+            mapped = wait_for_window(env, window_name)
+            elapsed = time.monotonic() - start
+            time.sleep(0.5)
+            peaks.append(peak_rss_mib(process.pid))
+            process.terminate()
+            process.wait()
+            if mapped:
+                times.append(elapsed * 1000)
+    return statistics.median(times), statistics.median(peaks)
+
+
+def count_benchmarks(build):
+    program = os.path.join(build, "benchmarks", "count_benchmark")
+    out = subprocess.run([program, "--benchmark_format=json", "--benchmark_repetitions=9",
+                          "--benchmark_report_aggregates_only=true"], capture_output=True, text=True, check=True)
+    medians = {b["run_name"]: b["real_time"] for b in json.loads(out.stdout)["benchmarks"]
+               if b.get("aggregate_name") == "median"}
+    copy = medians["CopySameBuffer"]
+    for name, label in (("CountPlainText", "plain text"), ("CountHalfLineBreaks", "half CR LF")):
+        gib_s = 50000 * 2 / medians[name]  # bytes per ns = GB/s
+        row(f"CountCharacters, 50000 units, {label}",
+            f"{medians[name] / 1000:.2f} us ({gib_s:.1f} GB/s), {medians[name] / copy:.2f}x memcpy", "<= 1.5x memcpy")
+    row("memcpy of the same 100 kB buffer", f"{copy / 1000:.2f} us")
+
+
+def qt_benchmarks(build):
+    program = os.path.join(build, "benchmarks", "qt", "qt_benchmark")
+    if not os.path.exists(program):
+        row("Qt backend benchmarks", "not built")
+        return
+    out = subprocess.run([program, "--benchmark_format=json", "--benchmark_repetitions=5",
+                          "--benchmark_report_aggregates_only=true"], capture_output=True, text=True, check=True,
+                         env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+    for bench in json.loads(out.stdout)["benchmarks"]:
+        if bench.get("aggregate_name") != "median":
+            continue
+        unit = bench["time_unit"]
+        row(f"{bench['run_name']} (offscreen)", f"{bench['real_time']:.3g} {unit}")
+        if "native_calls" in bench:
+            row(f"{bench['run_name']}: native calls per tick", f"{bench['native_calls']:.0f}", "0")
+    with Xvfb() as x, tempfile.NamedTemporaryFile("w", suffix=".txt") as text:
+        text.write("x" * 49990 + "\r\n" * 5)
+        text.flush()
+        owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", text.name], env=x.env())
+        time.sleep(0.3)
+        try:
+            out = subprocess.run([program, "--benchmark_filter=WholeCountRealClipboard", "--benchmark_format=json",
+                                  "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true"],
+                                 capture_output=True, text=True, check=True, env=x.env(QT_QPA_PLATFORM="xcb"))
+            for bench in json.loads(out.stdout)["benchmarks"]:
+                if bench.get("aggregate_name") == "median":
+                    row("Whole count, 50000 units, real X11 clipboard (Xvfb, xclip owner)",
+                        f"{bench['real_time']:.3g} {bench['time_unit']}", "< 16 ms")
+        finally:
+            owner.terminate()
+            owner.wait()
+
+
+def linux_program(build):
+    vornic = os.path.join(build, "Vornic")
+    with Xvfb() as x:
+        env = x.env(QT_QPA_PLATFORM="xcb")
+        process = subprocess.Popen([vornic], env=env, stderr=subprocess.DEVNULL)
+        wait_for_window(env, "Vornic")
+        time.sleep(2)
+        before = cpu_seconds([process.pid])
+        time.sleep(20)
+        used = cpu_seconds([process.pid]) - before
+        process.terminate()
+        process.wait()
+    row("Idle: Vornic shown and untouched for 20 s (Xvfb)", f"{used / 20 * 100:.2f} % of a core", "< 0.5 %")
+
+    vornic_ms, vornic_mib = startup(vornic, "Vornic")
+    floor = os.path.join(build, "benchmarks", "qt", "minimal_qt_window")
+    floor_ms, floor_mib = startup(floor, "Minimal")
+    row("Start-up: exec to main window mapped (Xvfb)", f"{vornic_ms:.0f} ms")
+    row("  of which a minimal Qt window takes", f"{floor_ms:.0f} ms ({floor_ms / vornic_ms * 100:.0f} %)")
+    row("Peak resident memory, shown", f"{vornic_mib:.1f} MiB")
+    row("  of which a minimal Qt window takes", f"{floor_mib:.1f} MiB ({floor_mib / vornic_mib * 100:.0f} %)")
+
+
+def wine_idle(mingw_build):
+    exe = os.path.join(mingw_build, "Vornic.exe")
+    wine = "/usr/lib/wine/wine64"
+    if not os.path.exists(exe) or not os.path.exists(wine):
+        row("Idle under Wine", "not built")
+        return
+    prefix = os.path.join(mingw_build, "wineprefix")
+    with Xvfb() as x:
+        env = x.env(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        wineserver = os.path.join(os.path.dirname(wine), "wineserver")
+        if not os.path.exists(os.path.join(prefix, "system.reg")):
+            subprocess.run([wine, "wineboot", "-i"], env=env, capture_output=True)
+            subprocess.run([wineserver, "-w"], env=env)
+        process = subprocess.Popen([wine, exe], env=env, stderr=subprocess.DEVNULL)
+        wait_for_window(env, "Vornic", timeout=60)
+        time.sleep(3)
+
+        def wine_pids():
+            pids = {"vornic": [], "wine": []}
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open(f"/proc/{pid}/environ", "rb") as environ:
+                        if f"WINEPREFIX={prefix}".encode() not in environ.read().split(b"\0"):
+                            continue
+                    with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                        args = cmdline.read()
+                except OSError:
+                    continue
+                pids["vornic" if b"Vornic.exe" in args else "wine"].append(int(pid))
+            server = subprocess.run(["pgrep", "-f", "wineserver"], capture_output=True, text=True).stdout.split()
+            pids["wine"].extend(int(p) for p in server)
+            return pids
+
+        pids = wine_pids()
+        before = {k: cpu_seconds(v) for k, v in pids.items()}
+        time.sleep(20)
+        used = {k: cpu_seconds(v) - before[k] for k, v in pids.items()}
+        process.terminate()
+        subprocess.run([wineserver, "-k"], env=env)
+        process.wait()
+    row("Idle under Wine: Vornic.exe, 20 s", f"{used['vornic'] / 20 * 100:.2f} % of a core", "< 0.5 %")
+    row("Idle under Wine: Wine's own processes, same 20 s", f"{used['wine'] / 20 * 100:.2f} % of a core")
+
+
+def main():
+    build = sys.argv[1]
+    mingw_build = sys.argv[2] if len(sys.argv) > 2 else None
+    for section in (count_benchmarks, qt_benchmarks, linux_program):
+        print(f"{section.__name__} ...", file=sys.stderr, flush=True)
+        section(build)
+    if mingw_build:
+        print("wine_idle ...", file=sys.stderr, flush=True)
+        wine_idle(mingw_build)
+    width = max(len(r[0]) for r in rows)
+    value_width = max(len(r[1]) for r in rows)
+    print(f"| {'figure'.ljust(width)} | {'measured'.ljust(value_width)} | goal |")
+    print(f"|{'-' * (width + 2)}|{'-' * (value_width + 2)}|------|")
+    for figure, value, goal in rows:
+        print(f"| {figure.ljust(width)} | {value.ljust(value_width)} | {goal} |")
+
+
+if __name__ == "__main__":
+    main()
