@@ -30,10 +30,14 @@ constexpr int kCoordinateLimit = 32767;
 
 int ClampCoordinate(int pixels) { return std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit); }
 
-std::string Describe(const FormDefinition& form, const ControlDefinition& control) {
-  std::string name = std::string(form.name) + "." + std::string(control.name);
+std::string ControlName(const ControlDefinition& control) {
+  std::string name(control.name);
   if (control.element >= 0) name += "(" + std::to_string(control.element) + ")";
   return name;
+}
+
+std::string Describe(const FormDefinition& form, const ControlDefinition& control) {
+  return std::string(form.name) + "." + ControlName(control);
 }
 
 }  // namespace
@@ -41,6 +45,7 @@ std::string Describe(const FormDefinition& form, const ControlDefinition& contro
 FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIcon, FormEvents events)
     : definition_(definition), events_(std::move(events)), controls_(definition.controls.size()) {
   setAttribute(Qt::WA_QuitOnClose, false);
+  setObjectName(QString::fromUtf8(definition.name.data(), static_cast<qsizetype>(definition.name.size())));
   setWindowTitle(ToQString(definition.title));
   if (definition.showsProgramIcon) setWindowIcon(programIcon);
 
@@ -128,6 +133,8 @@ void FormWindow::CreateControl(int index, const QIcon& programIcon) {
     case ControlKind::MenuItem:
       return;
   }
+  // Named as in the definition, so screen readers and tests can find it.
+  control.widget->setObjectName(QString::fromStdString(ControlName(definition)));
   if (definition.font != nullptr) control.widget->setFont(ToQFont(*definition.font, control.widget->font()));
   control.widget->setFocusPolicy(definition.tabIndex >= 0 && (definition.kind == ControlKind::PushButton ||
                                                                definition.kind == ControlKind::TextBox)
@@ -170,6 +177,7 @@ void FormWindow::CreateMenuItem(int index, QMenu* parent) {
       Emit(index, EventKind::MenuChosen);
     });
   }
+  control.action->setObjectName(QString::fromStdString(ControlName(definition)));
   control.checked = definition.checked;
   ShowCheckMark(index);
 }

@@ -197,12 +197,17 @@ void QtWindowServices::EndProgram(int exitStatus) {
 }
 
 int QtWindowServices::RunEventLoop() {
-  if (ended_) return exitStatus_;
-  if (forms_.empty()) return 0;
-  loopRunning_ = true;
-  const int status = QApplication::exec();
-  loopRunning_ = false;
-  return ended_ ? exitStatus_ : status;
+  int status = 0;
+  if (!ended_ && !forms_.empty()) {
+    loopRunning_ = true;
+    status = QApplication::exec();
+    loopRunning_ = false;
+  }
+  if (ended_) status = exitStatus_;
+  // The request to end is used up; a later loop starts afresh.
+  ended_ = false;
+  exitStatus_ = 0;
+  return status;
 }
 
 }  // namespace vornic::qt
