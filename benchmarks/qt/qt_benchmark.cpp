@@ -1,0 +1,76 @@
+// Vornic's two hot paths through the real Qt backend: a count of the largest
+// accepted text, click to label, and a layout tick with nothing to move.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <string>
+
+#include "mainwindow/form1.h"
+#include "platform/event_dispatch.h"
+#include "qt_form.h"
+#include "qt_window_services.h"
+
+namespace {
+
+int argc = 1;
+char programName[] = "qt_benchmark";
+char* argv[] = {programName, nullptr};
+
+vornic::qt::QtWindowServices& Services() {
+  static vornic::qt::QtWindowServices* services = [] {
+    auto* created = new vornic::qt::QtWindowServices(argc, argv);
+    vornic::StartVornic(*created);
+    QApplication::processEvents();
+    return created;
+  }();
+  return *services;
+}
+
+void ClickCountButton() {
+  auto* button =
+      static_cast<QPushButton*>(Services().WindowOf(vornic::Form1::Window)->Widget(vornic::Form1::Command1.index));
+  button->click();
+  QApplication::processEvents();  // the label and text box repainted
+}
+
+void CheckCounted(benchmark::State& state) {
+  if (Services().GetCaption(vornic::Form1::Label1) != u" = 49990") state.SkipWithError("the count did not arrive");
+}
+
+// Text that this process itself put on the clipboard.
+void WholeCountOwnClipboard(benchmark::State& state) {
+  Services();
+  QApplication::clipboard()->setText(QString(49990, QChar('x')) + QString("\r\n").repeated(5));
+  for (auto _ : state) ClickCountButton();
+  CheckCounted(state);
+}
+
+// Text held by another program (xclip): each count asks it over X11.
+void WholeCountRealClipboard(benchmark::State& state) {
+  Services();
+  for (auto _ : state) ClickCountButton();
+  CheckCounted(state);
+}
+
+void LayoutTickUnchanged(benchmark::State& state) {
+  vornic::qt::QtWindowServices& services = Services();
+  vornic::qt::FormWindow& window = *services.WindowOf(vornic::Form1::Window);
+  const auto tick = [&] {
+    vornic::DispatchEvent(services, vornic::Form1::Window, vornic::Form1::Timer1.index, vornic::EventKind::TimerTick);
+  };
+  tick();
+  const long before = window.NativeGeometryWrites();
+  for (auto _ : state) tick();
+  state.counters["native_calls"] =
+      static_cast<double>(window.NativeGeometryWrites() - before) / static_cast<double>(state.iterations());
+}
+
+}  // namespace
+
+BENCHMARK(WholeCountOwnClipboard)->Unit(benchmark::kMillisecond);
+BENCHMARK(WholeCountRealClipboard)->Unit(benchmark::kMillisecond);
+BENCHMARK(LayoutTickUnchanged)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
