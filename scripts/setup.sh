@@ -11,6 +11,7 @@ test_packages=(
   xvfb xauth xclip xdotool openbox imagemagick
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 python3-pefile
+  dpkg-dev lintian desktop-file-utils file nsis p7zip-full unzip
 )
 
 case "${1:-test}" in

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Builds Vornic's Debian package with CPack and checks it as a user gets it.
+#   check_deb.sh build|lint|install BUILD_DIR OUT_DIR VERSION
+#     build    make the package; check its fields, its file list and its files
+#     lint     lintian (no errors) and desktop-file-validate on the package
+#     install  install it with apt-get, start the installed vornic under
+#              Xvfb, see its window, then remove the package again (root only)
+set -euo pipefail
+
+mode=$1
+build=$(cd "$2" && pwd)
+out=$3
+version=$4
+arch=$(dpkg --print-architecture)
+deb=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")/vornic_${version}_${arch}.deb
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+build_package() {
+  rm -rf "$out"
+  mkdir -p "$out"
+  if ! (cd "$build" && cpack -G DEB -B "$out" --config CPackConfig.cmake) >"$out/cpack.log" 2>&1; then
+    cat "$out/cpack.log"
+    fail "cpack -G DEB failed"
+  fi
+  [ -f "$deb" ] || fail "cpack did not make $(basename "$deb"): $(ls "$out")"
+
+  local field
+  for field in "Package=vornic" "Version=$version" "Architecture=$arch" "Section=utils" \
+               "Maintainer=Vornic Project <vornic@example.org>"; do
+    local got
+    got=$(dpkg-deb -f "$deb" "${field%%=*}")
+    [ "$got" = "${field#*=}" ] || fail "${field%%=*} is '$got', expected '${field#*=}'"
+  done
+  # Linked libraries come from dpkg-shlibdeps; the xcb platform plug-in
+  # (libqt6gui6) and a Japanese font are loaded at run time and named by hand.
+  local depends
+  depends=$(dpkg-deb -f "$deb" Depends)
+  echo "Depends: $depends"
+  local names package
+  names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g')
+  for package in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6gui6 fonts-noto-cjk; do
+    grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
+  done
+
+  # Exactly these files: nothing from the build tree, the tests or headers.
+  local expected actual
+  expected=$(printf '%s\n' \
+    ./usr/bin/vornic \
+    ./usr/share/applications/vornic.desktop \
+    ./usr/share/doc/vornic/changelog.gz \
+    ./usr/share/doc/vornic/copyright \
+    ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/vornic.png \
+    ./usr/share/icons/hicolor/scalable/apps/vornic.svg \
+    ./usr/share/man/man1/vornic.1.gz | sort)
+  actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+  if [ "$expected" != "$actual" ]; then
+    diff <(echo "$expected") <(echo "$actual") || true
+    fail "the package's file list differs (< expected, > packaged)"
+  fi
+  if dpkg-deb -c "$deb" | awk '{print $1, $2}' | grep -v '^-rw-r--r-- root/root$' |
+       grep -v '^drwxr-xr-x root/root$' | grep -v '^-rwxr-xr-x root/root$' | grep -q .; then
+    dpkg-deb -c "$deb"
+    fail "files not owned by root or with unusual permissions"
+  fi
+
+  local root=$out/root
+  dpkg-deb -x "$deb" "$root"
+  [ -x "$root/usr/bin/vornic" ] || fail "usr/bin/vornic is not executable"
+  file -b "$root/usr/bin/vornic" | grep -q 'ELF 64-bit.*, stripped' || fail "usr/bin/vornic is not a stripped ELF program"
+  local gz
+  for gz in "$root"/usr/share/doc/vornic/changelog.gz "$root"/usr/share/man/man1/vornic.1.gz; do
+    gzip -t "$gz" || fail "$gz is not gzip"
+  done
+  # Each icon has the size its directory names.
+  local png size
+  for png in "$root"/usr/share/icons/hicolor/*x*/apps/vornic.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    file -b "$png" | grep -q "PNG image data, ${size%x*} x ${size#*x}," ||
+      fail "$png is not a ${size} PNG: $(file -b "$png")"
+  done
+  # The desktop entry starts the packaged command and names the packaged icon.
+  local desktop=$root/usr/share/applications/vornic.desktop
+  local exec icon
+  exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+  icon=$(sed -n 's/^Icon=//p' "$desktop")
+  [ -x "$root/usr/bin/$exec" ] || fail "desktop entry runs '$exec', which the package does not hold in /usr/bin"
+  [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "desktop entry names icon '$icon', not in the package"
+  echo "PASS: $(basename "$deb")"
+}
+
+lint_package() {
+  [ -f "$deb" ] || fail "no package $deb; the build test makes it"
+  local log=$out/lintian.log
+  local status=0
+  lintian --fail-on error --display-info "$deb" >"$log" 2>&1 || status=$?
+  cat "$log"
+  [ "$status" -eq 0 ] || fail "lintian found errors"
+  echo "lintian: $(grep -c '^E:' "$log" || true) errors, $(grep -c '^W:' "$log" || true) warnings, $(grep -c '^I:' "$log" || true) notes"
+
+  local root
+  root=$(mktemp -d)
+  trap 'rm -rf "$root"' RETURN
+  dpkg-deb -x "$deb" "$root"
+  local report
+  report=$(desktop-file-validate "$root/usr/share/applications/vornic.desktop" 2>&1) || fail "desktop-file-validate: $report"
+  [ -z "$report" ] || fail "desktop-file-validate: $report"
+  echo "PASS: lintian and desktop-file-validate"
+}
+
+install_and_run() {
+  [ -f "$deb" ] || fail "no package $deb; the build test makes it"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIP: installing a package needs root"
+    exit 77
+  fi
+  was_installed=no
+  if dpkg-query -W -f='${Status}' vornic 2>/dev/null | grep -q 'install ok installed'; then
+    was_installed=yes
+  fi
+
+  app_pid=
+  xvfb_pid=
+  cleanup() {
+    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    # Leave the machine as it was found.
+    if [ "$was_installed" = no ]; then
+      DEBIAN_FRONTEND=noninteractive apt-get remove -y -q vornic >/dev/null 2>&1 || true
+    fi
+  }
+  trap cleanup EXIT
+
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --allow-downgrades "$deb" ||
+    fail "apt-get install could not install the package"
+  dpkg-query -W -f='${Status} ${Version}' vornic | grep -q "^install ok installed $version\$" ||
+    fail "vornic $version is not installed: $(dpkg-query -W -f='${Status} ${Version}' vornic)"
+  [ "$(command -v vornic)" = /usr/bin/vornic ] || fail "vornic is not on the path"
+  if ldd /usr/bin/vornic | grep 'not found'; then fail "libraries of vornic are missing"; fi
+  fc-list :lang=ja family | grep -q . || fail "no Japanese font is installed"
+
+  local fifo display
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$fifo" 2>/dev/null &
+  xvfb_pid=$!
+  read -r display <"$fifo"
+  rm -f "$fifo"
+
+  (cd / && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=":$display" vornic) >"$out/vornic.log" 2>&1 &
+  app_pid=$!
+  local window= tries
+  for tries in $(seq 100); do
+    window=$(DISPLAY=":$display" xdotool search --name '^Vornic$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if [ -z "$window" ]; then
+    cat "$out/vornic.log"
+    fail "the installed vornic showed no window named Vornic"
+  fi
+  kill -0 "$app_pid" 2>/dev/null || fail "vornic ended after showing its window"
+  kill "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+
+  if [ "$was_installed" = no ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -q vornic >/dev/null || fail "apt-get remove failed"
+    [ ! -e /usr/bin/vornic ] || fail "/usr/bin/vornic is left after removal"
+    [ ! -e /usr/share/applications/vornic.desktop ] || fail "the desktop entry is left after removal"
+  fi
+  echo "PASS: installed, started (window $window), removed=$([ "$was_installed" = no ] && echo yes || echo no)"
+}
+
+case "$mode" in
+  build) build_package ;;
+  lint) lint_package ;;
+  install) install_and_run ;;
+  *) echo "usage: $0 build|lint|install BUILD_DIR OUT_DIR VERSION" >&2; exit 2 ;;
+esac

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Builds Vornic's Windows packages with CPack and checks them.
+#   check_windows_packages.sh zip|installer BUILD_DIR OUT_DIR VERSION ICON
+#     zip        the zip file holds Vornic.exe, a 64-bit Windows GUI program
+#     installer  the NSIS installer: 64-bit, carries the program's icon and
+#                Vornic.exe; installed, reinstalled and uninstalled silently
+#                under 64-bit Wine in a prefix of its own
+set -euo pipefail
+
+mode=$1
+build=$(cd "$2" && pwd)
+out=$3
+version=$4
+icon=$5
+base=Vornic-${version}-win64
+python=/usr/bin/python3  # the system one, which has python3-pefile
+wine=${VORNIC_WINE:-/usr/lib/wine/wine64}
+wineserver=$(dirname "$wine")/wineserver
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+run_cpack() {
+  rm -rf "$out"
+  mkdir -p "$out"
+  if ! (cd "$build" && cpack -G "$1" -B "$out" --config CPackConfig.cmake) >"$out/cpack.log" 2>&1; then
+    cat "$out/cpack.log"
+    find "$out" -name NSISOutput.log -exec cat {} + 2>/dev/null || true
+    fail "cpack -G $1 failed"
+  fi
+}
+
+is_win64_gui() {
+  file -b "$1" | grep -q '^PE32+ executable (GUI) x86-64' || fail "$2 is not a 64-bit Windows GUI program: $(file -b "$1")"
+}
+
+check_zip() {
+  run_cpack ZIP
+  local zip=$out/$base.zip
+  [ -f "$zip" ] || fail "cpack did not make $base.zip: $(ls "$out")"
+  unzip -l "$zip"
+  local files
+  files=$(unzip -Z1 "$zip" | grep -v '/$')
+  [ "$files" = "$base/Vornic.exe" ] || fail "the zip should hold only $base/Vornic.exe, holds: $files"
+  unzip -p "$zip" "$base/Vornic.exe" >"$out/Vornic.exe"
+  is_win64_gui "$out/Vornic.exe" "Vornic.exe in the zip"
+  echo "PASS: $base.zip"
+}
+
+# Prints the names of the installer's files, one a line.
+list_installer() {
+  7z l -slt "$1" | sed -n 's/^Path = //p' | tail -n +2
+}
+
+# Exits non-zero unless the installer's icon images are exactly those of the .ico.
+check_icon() {
+  "$python" - "$1" "$2" <<'PY'
+import struct, sys
+import pefile
+installer, ico_path = sys.argv[1], sys.argv[2]
+ico = open(ico_path, "rb").read()
+count = struct.unpack_from("<H", ico, 4)[0]
+wanted = set()
+for i in range(count):
+    size, offset = struct.unpack_from("<II", ico, 6 + 16 * i + 8)
+    wanted.add(ico[offset:offset + size])
+pe = pefile.PE(installer)
+found = set()
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if kind.id == pefile.RESOURCE_TYPE["RT_ICON"]:
+        for entry in kind.directory.entries:
+            for language in entry.directory.entries:
+                data = language.data.struct
+                found.add(pe.get_data(data.OffsetToData, data.Size))
+if found != wanted:
+    sys.exit(f"installer icon: {len(found)} images, {len(found & wanted)} of the {len(wanted)} in {ico_path}")
+PY
+}
+
+check_installer() {
+  run_cpack NSIS
+  local installer=$out/$base.exe
+  [ -f "$installer" ] || fail "cpack did not make $base.exe: $(ls "$out")"
+  is_win64_gui "$installer" "the installer"
+  check_icon "$installer" "$icon" || fail "the installer does not carry the program's icon"
+  local listing
+  listing=$(list_installer "$installer")
+  echo "$listing"
+  grep -qx 'Vornic.exe' <<<"$listing" || fail "the installer does not hold Vornic.exe"
+  grep -qx 'Uninstall.exe' <<<"$listing" || fail "the installer writes no uninstaller"
+
+  export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
+  # No Mono/Gecko prompts, and no menu entries written into the host's home.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  xvfb_pid=
+  cleanup() {
+    "$wineserver" -k 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  }
+  trap cleanup EXIT
+  local fifo display
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp 8>"$fifo" 2>/dev/null &
+  xvfb_pid=$!
+  read -r display <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$display"
+  "$wine" wineboot -i >/dev/null 2>&1
+  "$wineserver" -w
+
+  local dir="$WINEPREFIX/drive_c/Program Files/Vornic"
+  # The stripped program CPack put into the installer.
+  local staged=$out/_CPack_Packages/win64/NSIS/$base/Vornic.exe
+  [ -f "$staged" ] || fail "no staged $staged"
+  local key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vornic'
+  installed() {
+    local files
+    files=$(cd "$dir" 2>/dev/null && find . -type f | sort | tr '\n' ' ')
+    [ "$files" = "./Uninstall.exe ./Vornic.exe " ] || fail "$1: Program Files\\Vornic holds '$files'"
+    cmp -s "$dir/Vornic.exe" "$staged" || fail "$1: the installed Vornic.exe differs from the packaged one"
+    local links
+    links=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Vornic/*' -name '*.lnk' -printf '%f\n' | sort | tr '\n' ' ')
+    [ "$links" = "Uninstall.lnk Vornic.lnk " ] || fail "$1: Start-menu entries are '$links'"
+    "$wine" reg query "$key" /v DisplayName 2>/dev/null | grep -q 'DisplayName.*REG_SZ.*Vornic' ||
+      fail "$1: no uninstall entry in the registry"
+  }
+
+  "$wine" "$installer" /S || fail "the silent install failed"
+  "$wineserver" -w
+  installed "install"
+  # Installing over an installed Vornic uninstalls the old one first.
+  "$wine" "$installer" /S || fail "the silent reinstall failed"
+  "$wineserver" -w
+  installed "reinstall"
+
+  "$wine" 'C:\Program Files\Vornic\Uninstall.exe' /S '_?=C:\Program Files\Vornic' || fail "the silent uninstall failed"
+  "$wineserver" -w
+  [ ! -e "$dir" ] || fail "uninstall left: $(find "$dir")"
+  if find "$WINEPREFIX/drive_c" -iname '*.lnk' -path '*Vornic*' | grep .; then fail "uninstall left Start-menu entries"; fi
+  if "$wine" reg query "$key" >/dev/null 2>&1; then fail "uninstall left the registry entry"; fi
+  echo "PASS: $base.exe"
+}
+
+case "$mode" in
+  zip) check_zip ;;
+  installer) check_installer ;;
+  *) echo "usage: $0 zip|installer BUILD_DIR OUT_DIR VERSION ICON" >&2; exit 2 ;;
+esac
