@@ -1,0 +1,74 @@
+#include "platform/win32/win32_api.h"
+
+#include "platform/window_system_error.h"
+
+namespace vornic::win32 {
+
+namespace {
+
+std::string ToUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+std::string SystemErrorText(DWORD errorCode) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length > 0 ? std::wstring(buffer, length) : std::wstring();
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  std::string result = "error " + std::to_string(errorCode);
+  if (!text.empty()) result += ": " + ToUtf8(text);
+  return result;
+}
+
+}  // namespace
+
+void ThrowSystemError(const char* operation, DWORD errorCode) {
+  throw WindowSystemError(operation, SystemErrorText(errorCode));
+}
+
+void ThrowLastError(const char* operation) { ThrowSystemError(operation, GetLastError()); }
+
+void ThrowFailure(const char* operation, const char* reason) { throw WindowSystemError(operation, reason); }
+
+std::wstring ToWide(std::u16string_view text) { return {text.begin(), text.end()}; }
+
+std::u16string FromWide(std::wstring_view text) { return {text.begin(), text.end()}; }
+
+namespace {
+
+// Windows 10 1607 and later only; looked up so that older systems fall back.
+template <typename Function>
+Function User32Function(const char* name) {
+  static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (user32 == nullptr) return nullptr;
+  // Through void(*)(): the generic function pointer type, so no cast warning.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+  const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+  return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+RECT OuterRectForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
+  using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = User32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
+  const BOOL adjusted = adjustForDpi != nullptr ? adjustForDpi(&client, style, hasMenu, exStyle, dpi)
+                                                : AdjustWindowRectEx(&client, style, hasMenu, exStyle);
+  if (!adjusted) ThrowLastError("AdjustWindowRectEx");
+  return client;
+}
+
+}  // namespace vornic::win32

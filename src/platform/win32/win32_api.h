@@ -1,0 +1,52 @@
+// windows.h with the project's settings, and the few helpers every part of
+// the Win32 backend shares: error reports, UTF-16 strings, DPI.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef _UNICODE
+#define _UNICODE
+#endif
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace vornic::win32 {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows strings are UTF-16");
+
+// Throws WindowSystemError naming the operation and GetLastError's text.
+[[noreturn]] void ThrowLastError(const char* operation);
+[[noreturn]] void ThrowSystemError(const char* operation, DWORD errorCode);
+[[noreturn]] void ThrowFailure(const char* operation, const char* reason);
+
+std::wstring ToWide(std::u16string_view text);
+std::u16string FromWide(std::wstring_view text);
+
+// The window's dots per inch (96 where Windows cannot tell per window).
+UINT WindowDpi(HWND window);
+// The outer rectangle of a window whose client area is `client`.
+RECT OuterRectForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
+
+// Owners for GDI and icon handles.
+struct GdiObjectDeleter {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct IconDeleter {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using OwnedBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+}  // namespace vornic::win32

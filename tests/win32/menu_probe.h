@@ -1,0 +1,13 @@
+// Names shared by the test driver and the menu probe it hooks into Vornic.
+#pragma once
+
+#include <cstddef>
+
+namespace vornic_test {
+
+inline constexpr wchar_t kMenuProbeMessage[] = L"VornicTest.DescribeMenus";
+inline constexpr wchar_t kMenuProbeMemory[] = L"Local\\VornicTestMenus";
+inline constexpr wchar_t kMenuProbeReady[] = L"Local\\VornicTestMenusReady";
+inline constexpr std::size_t kMenuProbeUnits = 4096;
+
+}  // namespace vornic_test

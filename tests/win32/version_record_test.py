@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Reads Vornic.exe's resources back from the file: version record, icon, manifest."""
+import sys
+
+import pefile
+
+EXPECTED_STRINGS = {
+    "CompanyName": "Vornic Project",
+    "FileDescription": "Counts the characters of the text on the clipboard",
+    "FileVersion": "1.00",
+    "InternalName": "Vornic",
+    "OriginalFilename": "Vornic.exe",
+    "ProductName": "Vornic",
+    "ProductVersion": "1.00",
+}
+
+
+def check(condition, message, failures):
+    if not condition:
+        failures.append(message)
+
+
+def main(path):
+    pe = pefile.PE(path)
+    failures = []
+
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    check((fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0), "FILEVERSION is not 1,0,0,0", failures)
+    check((fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0), "PRODUCTVERSION is not 1,0,0,0", failures)
+
+    tables = [table for info in pe.FileInfo[0] if info.Key == b"StringFileInfo" for table in info.StringTable]
+    check([table.LangID for table in tables] == [b"041104B0"], f"string tables: {[t.LangID for t in tables]}", failures)
+    if tables:
+        strings = {key.decode(): value.decode() for key, value in tables[0].entries.items()}
+        check(strings == EXPECTED_STRINGS, f"string entries: {strings}", failures)
+
+    translations = [
+        {key: value.decode() if isinstance(value, bytes) else value for key, value in var.entry.items()}
+        for info in pe.FileInfo[0]
+        if info.Key == b"VarFileInfo"
+        for var in info.Var
+    ]
+    check(translations == [{b"Translation": "0x0411 0x04b0"}], f"translations: {translations}", failures)
+
+    resources = {entry.id: entry for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries}
+    icon_groups = resources.get(pefile.RESOURCE_TYPE["RT_GROUP_ICON"])
+    check(icon_groups is not None and icon_groups.directory.entries[0].id == 1, "the first icon is not id 1", failures)
+    manifests = resources.get(pefile.RESOURCE_TYPE["RT_MANIFEST"])
+    check(manifests is not None, "no manifest", failures)
+    if manifests is not None:
+        data_entry = manifests.directory.entries[0].directory.entries[0].data.struct
+        manifest = pe.get_data(data_entry.OffsetToData, data_entry.Size).decode()
+        check("PerMonitorV2" in manifest, "manifest without per-monitor-v2 DPI awareness", failures)
+        check("Microsoft.Windows.Common-Controls" in manifest, "manifest without common controls 6", failures)
+
+    for failure in failures:
+        print("FAILED:", failure)
+    print(f"{8 - len(failures)} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))

@@ -1,0 +1,322 @@
+// Vornic.exe driven from another process under the real window system: what
+// the user sees and what the clipboard holds.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/twips.h"
+#include "vornic_driver.h"
+
+namespace vornic_test {
+namespace {
+
+using vornic::PixelsToTwips;
+using vornic::TwipsToPixels;
+using vornic::TwipsToPixelSize;
+
+LONG StyleOf(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
+
+bool HasIcon(HWND box) {
+  for (HWND child : Children(box)) {
+    if (ClassName(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+        SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int ButtonCount(HWND box) {
+  int buttons = 0;
+  for (HWND child : Children(box)) buttons += ClassName(child) == L"Button" && IsWindowVisible(child) ? 1 : 0;
+  return buttons;
+}
+
+std::wstring MessageText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+// Closes the box and waits until the handler that showed it has finished.
+void AnswerMessageBox(const VornicProcess& vornic, HWND box) {
+  SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  vornic.Sync();
+}
+
+float Dpi(HWND window) { return static_cast<float>(GetDpiForWindow(window)); }
+
+class VornicWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { clipboard.Clear(); }
+
+  Clipboard clipboard;
+};
+
+TEST_F(VornicWindowTest, StartsInJapaneseWithTheCreatedControls) {
+  VornicProcess vornic;
+  EXPECT_EQ(WindowText(vornic.command1), L"文字数");
+  EXPECT_EQ(WindowText(vornic.command2), L"表示クリア");
+  EXPECT_EQ(WindowText(vornic.command3), L"クリップボードクリア");
+  EXPECT_EQ(vornic.MenuCaptions(), (std::vector<std::wstring>{L"著作", L"確認", L"言語", L"英語", L"日本語"}));
+  EXPECT_TRUE(vornic.IsMenuItemChecked(L"日本語"));
+  EXPECT_FALSE(vornic.IsMenuItemChecked(L"英語"));
+  EXPECT_EQ(WindowText(vornic.text1), L"");
+  EXPECT_EQ(WindowText(vornic.label1), L"");
+
+  // Tab order (z-order): Text1, Command1, Command2, Command3; the label takes no focus.
+  EXPECT_EQ(ClassName(vornic.text1), L"Edit");
+  EXPECT_EQ(ClassName(vornic.label1), L"Static");
+  for (HWND button : {vornic.command1, vornic.command2, vornic.command3}) {
+    EXPECT_EQ(ClassName(button), L"Button");
+    EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON) << "no default button";
+    EXPECT_NE(StyleOf(button) & WS_TABSTOP, 0);
+    EXPECT_EQ(vornic.FontFace(button), L"ＭＳ ゴシック");
+  }
+  EXPECT_EQ(StyleOf(vornic.label1) & WS_TABSTOP, 0);
+  EXPECT_NE(StyleOf(vornic.label1) & SS_NOPREFIX, 0);
+
+  // Long lines scroll instead of wrapping; no 32767-unit cap.
+  const LONG textStyle = StyleOf(vornic.text1);
+  EXPECT_NE(textStyle & ES_MULTILINE, 0);
+  EXPECT_NE(textStyle & WS_HSCROLL, 0);
+  EXPECT_NE(textStyle & WS_VSCROLL, 0);
+  EXPECT_NE(textStyle & ES_AUTOHSCROLL, 0);
+  EXPECT_GT(SendMessageW(vornic.text1, EM_GETLIMITTEXT, 0, 0), 50000);
+  EXPECT_EQ(vornic.FontFace(vornic.text1), L"ＭＳ Ｐゴシック");
+  EXPECT_EQ(vornic.FontFace(vornic.label1), L"Arial");
+
+  // The client area as created: 9330 x 4785 twips at 5820, 4230.
+  const float dpi = Dpi(vornic.form1);
+  RECT client{};
+  GetClientRect(vornic.form1, &client);
+  EXPECT_EQ(client.right, TwipsToPixelSize(9330, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixelSize(4785, dpi));
+  POINT origin{0, 0};
+  ClientToScreen(vornic.form1, &origin);
+  EXPECT_EQ(origin.x, TwipsToPixels(5820, dpi));
+  EXPECT_EQ(origin.y, TwipsToPixels(4230, dpi));
+}
+
+TEST_F(VornicWindowTest, LanguageMenuSwitchesCaptionsAndCheckMarks) {
+  VornicProcess vornic;
+  vornic.ChooseMenuItem(L"英語");
+  EXPECT_EQ(WindowText(vornic.command1), L"Number of characters");
+  EXPECT_EQ(WindowText(vornic.command2), L"Clear of display");
+  EXPECT_EQ(WindowText(vornic.command3), L"Clear of clipboard");
+  EXPECT_EQ(vornic.MenuCaptions(),
+            (std::vector<std::wstring>{L"Author", L"Check", L"Language", L"English", L"Japanese"}));
+  EXPECT_TRUE(vornic.IsMenuItemChecked(L"English"));
+  EXPECT_FALSE(vornic.IsMenuItemChecked(L"Japanese"));
+  EXPECT_EQ(vornic.FontFace(vornic.command1), L"ＭＳ ゴシック") << "the font is chosen at start-up only";
+
+  vornic.ChooseMenuItem(L"Japanese");
+  EXPECT_EQ(WindowText(vornic.command1), L"文字数");
+  EXPECT_EQ(vornic.MenuCaptions(), (std::vector<std::wstring>{L"著作", L"確認", L"言語", L"英語", L"日本語"}));
+  EXPECT_TRUE(vornic.IsMenuItemChecked(L"日本語"));
+  EXPECT_FALSE(vornic.IsMenuItemChecked(L"英語"));
+}
+
+TEST_F(VornicWindowTest, CountShowsTheClipboardTextAndItsLengthWithoutLineBreaks) {
+  VornicProcess vornic;
+  clipboard.SetText(L"a\r\nb");
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.text1), L"a\r\nb");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 2");
+
+  // Code units, not characters: a surrogate pair counts two, a lone one one.
+  const std::wstring surrogates = {L'x', 0xD83D, 0xDE00, 0xDC00, L'\t', L'\n'};
+  clipboard.SetText(surrogates);
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.text1), surrogates);
+  EXPECT_EQ(WindowText(vornic.label1), L" = 5");
+
+  // Clipboard text ends at its first NUL.
+  clipboard.SetText(std::wstring(L"ab\0cd", 5));
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.text1), L"ab");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 2");
+
+  clipboard.SetText(L"");
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.label1), L" = 0");
+
+  // Exactly at the limit, beyond the edit control's default cap.
+  std::wstring limit(49998, L'あ');
+  limit += L"\r\n";
+  clipboard.SetText(limit);
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.text1).size(), 50000U);
+  EXPECT_EQ(WindowText(vornic.label1), L" = 49998");
+}
+
+TEST_F(VornicWindowTest, TextOverTheLimitIsRefusedWithAMessageInTheCurrentLanguage) {
+  VornicProcess vornic;
+  clipboard.SetText(L"abc");
+  vornic.Click(vornic.command1);
+
+  clipboard.SetText(std::wstring(50001, L'x'));
+  vornic.PostClick(vornic.command1);
+  HWND box = vornic.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageText(box),
+            L"クリップボードの内容が大きいです。\r\n\r\nこのソフトの制限は50000文字までです。\r\n[\"改行文字\"を含みます。]");
+  EXPECT_EQ(ButtonCount(box), 1);
+  EXPECT_FALSE(HasIcon(box));
+  AnswerMessageBox(vornic, box);
+  EXPECT_EQ(WindowText(vornic.text1), L"制限に達しました。");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 3");
+
+  // Several megabytes: refused the same way, in English now.
+  vornic.ChooseMenuItem(L"英語");
+  clipboard.SetText(std::wstring(3 * 1024 * 1024, L'y'));
+  vornic.PostClick(vornic.command1);
+  box = vornic.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageText(box),
+            L"Clipboard is too long.\r\n\r\nThis software limitation is 50000 strings.\r\n[Include \"Line-feed "
+            L"character\"]");
+  AnswerMessageBox(vornic, box);
+  EXPECT_EQ(WindowText(vornic.text1), L"Limitation reached.");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 3");
+}
+
+TEST_F(VornicWindowTest, ClearCommandsAndClipboardWithoutText) {
+  VornicProcess vornic;
+  clipboard.SetText(L"hello");
+  vornic.Click(vornic.command1);
+  ASSERT_EQ(WindowText(vornic.label1), L" = 5");
+
+  // A picture only: the count button changes nothing.
+  clipboard.SetBitmapOnly();
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.text1), L"hello");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 5");
+
+  vornic.Click(vornic.command2);
+  EXPECT_EQ(WindowText(vornic.text1), L"");
+  EXPECT_EQ(WindowText(vornic.label1), L"");
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP)) << "clear display leaves the clipboard alone";
+
+  clipboard.SetText(L"again");
+  vornic.Click(vornic.command1);
+  vornic.Click(vornic.command3);
+  EXPECT_EQ(WindowText(vornic.text1), L"");
+  EXPECT_EQ(WindowText(vornic.label1), L"");
+  EXPECT_EQ(CountClipboardFormats(), 0);
+  vornic.Click(vornic.command1);
+  EXPECT_EQ(WindowText(vornic.label1), L"");
+}
+
+TEST_F(VornicWindowTest, ClipboardHeldOpenBrieflyByAnotherProgramStillCounts) {
+  VornicProcess vornic;
+  clipboard.SetText(L"held");
+  clipboard.Open();
+  vornic.PostClick(vornic.command1);
+  Sleep(100);
+  clipboard.Close();
+  vornic.Sync();
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(vornic.label1) == L" = 4"; }));
+}
+
+TEST_F(VornicWindowTest, ClipboardHeldOpenForLongIsReportedAndEndsTheProgram) {
+  VornicProcess vornic;
+  clipboard.SetText(L"held");
+  clipboard.Open();
+  vornic.PostClick(vornic.command1);
+  HWND box = vornic.WaitForMessageBox();
+  clipboard.Close();
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageText(box).find(L"OpenClipboard"), std::wstring::npos) << "text: " << ::testing::PrintToString(MessageText(box));
+  EXPECT_TRUE(HasIcon(box));
+  SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  DWORD exitCode = 0;
+  ASSERT_TRUE(vornic.WaitForExit(&exitCode));
+  EXPECT_EQ(exitCode, 1U);
+}
+
+// The controls follow the window's outer size W x H (twips).
+void ExpectLayout(const VornicProcess& vornic, int outerWidth, int outerHeight) {
+  SetWindowPos(vornic.form1, nullptr, 0, 0, outerWidth, outerHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const float dpi = Dpi(vornic.form1);
+  const float w = PixelsToTwips(outerWidth, dpi);
+  const float h = PixelsToTwips(outerHeight, dpi);
+  const auto sameRect = [&](HWND control, float left, float top, float width, float height) {
+    const RECT rect = ClientRectOf(control);
+    return rect.left == TwipsToPixels(left, dpi) && rect.top == TwipsToPixels(top, dpi) &&
+           rect.right - rect.left == TwipsToPixelSize(width, dpi) &&
+           rect.bottom - rect.top == TwipsToPixelSize(height, dpi);
+  };
+  EXPECT_TRUE(WaitUntil([&] { return sameRect(vornic.command3, (w / 2 - 60) + w / 4 - 60, 0, w / 4, 375); }, 10000));
+  EXPECT_TRUE(sameRect(vornic.command1, 0, 0, w / 2 - 60, 375));
+  EXPECT_TRUE(sameRect(vornic.command2, w / 2 - 60, 0, w / 4 - 50, 375));
+  EXPECT_TRUE(sameRect(vornic.label1, 0, 400, w - 100, 375));
+  EXPECT_TRUE(sameRect(vornic.text1, 0, 800, w - 100, h - 800));
+}
+
+TEST_F(VornicWindowTest, LayoutFollowsTheWindowSize) {
+  VornicProcess vornic;
+  ExpectLayout(vornic, 400, 300);
+  ExpectLayout(vornic, 800, 500);
+}
+
+TEST_F(VornicWindowTest, AboutWindowOpensAtTheOffsetAndCloses) {
+  VornicProcess vornic;
+  const float dpi = Dpi(vornic.form1);
+  const int offset = TwipsToPixels(1500, dpi);
+  SetWindowPos(vornic.form1, nullptr, 200, 133, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  vornic.ChooseMenuItem(L"確認");
+  HWND form2 = vornic.FindForm(L"Author");
+  ASSERT_NE(form2, nullptr);
+  RECT rect{};
+  GetWindowRect(form2, &rect);
+  EXPECT_EQ(rect.left, 200 + offset);
+  EXPECT_EQ(rect.top, 133 + offset);
+  EXPECT_EQ(GetWindow(form2, GW_OWNER), nullptr);
+  RECT client{};
+  GetClientRect(form2, &client);
+  EXPECT_EQ(client.right, TwipsToPixelSize(4125, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixelSize(1170, dpi));
+
+  // Again after a move: the same window, at the new offset.
+  SetWindowPos(vornic.form1, nullptr, 300, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  vornic.ChooseMenuItem(L"確認");
+  EXPECT_EQ(vornic.FindForm(L"Author"), form2);
+  GetWindowRect(form2, &rect);
+  EXPECT_EQ(rect.left, 300 + offset);
+  EXPECT_EQ(rect.top, 150 + offset);
+
+  // The Close label (the only label that says so) destroys it from its own click.
+  HWND closeLabel = nullptr;
+  for (HWND child : Children(form2)) {
+    if (WindowText(child) == L"   Close") closeLabel = child;
+  }
+  ASSERT_NE(closeLabel, nullptr);
+  SendMessageW(closeLabel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(closeLabel, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  vornic.Sync();
+  EXPECT_FALSE(IsWindow(form2));
+  EXPECT_TRUE(vornic.IsRunning());
+
+  vornic.ChooseMenuItem(L"確認");
+  form2 = vornic.FindForm(L"Author");
+  ASSERT_NE(form2, nullptr);
+  GetWindowRect(form2, &rect);
+  EXPECT_EQ(rect.left, 300 + offset);
+}
+
+TEST_F(VornicWindowTest, ProgramEndsWhenItsLastWindowCloses) {
+  VornicProcess vornic;
+  vornic.ChooseMenuItem(L"確認");
+  HWND form2 = vornic.FindForm(L"Author");
+  ASSERT_NE(form2, nullptr);
+
+  SendMessageW(vornic.form1, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(vornic.form1));
+  SendMessageW(form2, WM_NULL, 0, 0);
+  EXPECT_TRUE(vornic.IsRunning()) << "the about window keeps the program running";
+
+  SendMessageW(form2, WM_CLOSE, 0, 0);
+  DWORD exitCode = 99;
+  ASSERT_TRUE(vornic.WaitForExit(&exitCode));
+  EXPECT_EQ(exitCode, 0U);
+}
+
+}  // namespace
+}  // namespace vornic_test
