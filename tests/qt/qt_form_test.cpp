@@ -235,10 +235,10 @@ TEST_F(FormTest, WrongPropertiesAndUnloadedFormsFail) {
   EXPECT_NO_THROW(Services().UnloadForm(kTestForm));
 }
 
-TEST_F(FormTest, TimerRunsAtTenMillisecondsFromShowUntilUnload) {
+TEST_F(FormTest, TimerRunsAtTheWindowsTickFromShowUntilUnload) {
   const QPointer<QTimer> timer = Window().findChild<QTimer*>();
   ASSERT_NE(timer, nullptr);
-  EXPECT_EQ(timer->interval(), 10);
+  EXPECT_EQ(timer->interval(), 16);  // a 1 ms timer ticks as Windows delivers it
   EXPECT_FALSE(timer->isActive());
   Services().ShowForm(kTestForm);
   EXPECT_TRUE(timer->isActive());
