@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux program (Qt 6) with its
 # unit, whole-program, backend and end-to-end tests, then the Windows program
-# cross-built with mingw-w64 and tested under Wine.
+# cross-built with mingw-w64 and tested under Wine. The unit, whole-program
+# and Qt offscreen suites run a second time under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
@@ -38,6 +40,7 @@ run_suite() {
 }
 
 run_suite ci
+run_suite sanitize
 run_suite mingw
 
 echo
