@@ -45,9 +45,9 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$number"
 fi
 
-# Windows has the Japanese fonts Vornic names; Linux has Noto CJK. Map the
-# names onto it, and link it behind Wine's interface fonts so that menus and
-# captions show Japanese glyphs instead of boxes.
+# Windows has the fonts Vornic names; Linux has Noto CJK and Liberation Sans
+# (Arial's metrics). Map the names onto them, and link Noto CJK behind Wine's
+# interface fonts so that menus and captions show Japanese glyphs, not boxes.
 install_fonts() {
   cjk='NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
   link=$(printf '%s\0\0' "$cjk" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
@@ -56,9 +56,10 @@ install_fonts() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     printf '"ＭＳ ゴシック"="Noto Sans Mono CJK JP"\r\n'
-    printf '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"\r\n\r\n'
+    printf '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"\r\n'
+    printf '"Arial"="Liberation Sans"\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-    for face in Tahoma "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" Arial "DejaVu Sans"; do
+    for face in Tahoma "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" Arial "Liberation Sans" "DejaVu Sans"; do
       printf '"%s"=hex(7):%s\r\n' "$face" "$link"
     done
   } | iconv -f UTF-8 -t UTF-16 >"$reg"
@@ -70,7 +71,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 fi
-if [ ! -f "$WINEPREFIX/vornic-fonts.reg" ]; then
+if [ ! -f "$WINEPREFIX/vornic-fonts.reg" ] || [ "$0" -nt "$WINEPREFIX/vornic-fonts.reg" ]; then
   install_fonts
 fi
 
