@@ -11,8 +11,9 @@ namespace {
 
 std::string Describe(ControlRef control) {
   const ControlDefinition& definition = control.Definition();
-  std::string name = std::string(control.form->name) + "." + std::string(definition.name);
-  if (definition.element >= 0) name += "(" + std::to_string(definition.element) + ")";
+  std::string name(control.form->name);
+  name.append(".").append(definition.name);
+  if (definition.element >= 0) name.append("(").append(std::to_string(definition.element)).append(")");
   return name;
 }
 
