@@ -80,10 +80,52 @@ LRESULT OnControlColourStatic(const LiveForm& form, HDC dc, HWND child, WPARAM w
   return reinterpret_cast<LRESULT>(form.controls[static_cast<std::size_t>(index)].background);
 }
 
+bool IsColouredLabel(const LiveForm& form, std::size_t index) {
+  return form.Definition(index).kind == ControlKind::Label && form.controls[index].background != nullptr &&
+         form.controls[index].window != nullptr;
+}
+
+// Coloured labels may overlap (the about window's lines do). Each paints what
+// all of them show over its own box, every background first and every text
+// after, so no label's background hides a neighbour's line.
+void DrawColouredLabels(const LiveForm& form, std::size_t self, HDC dc) {
+  const PixelRect& own = form.controls[self].pixels;
+  const auto boxOf = [&](std::size_t index) {
+    const PixelRect& other = form.controls[index].pixels;
+    return RECT{other.left - own.left, other.top - own.top, other.left - own.left + other.width,
+                other.top - own.top + other.height};
+  };
+  for (std::size_t index = 0; index < form.controls.size(); ++index) {
+    if (!IsColouredLabel(form, index)) continue;
+    const RECT box = boxOf(index);
+    FillRect(dc, &box, form.controls[index].background);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  const HGDIOBJ originalFont = GetCurrentObject(dc, OBJ_FONT);
+  for (std::size_t index = 0; index < form.controls.size(); ++index) {
+    if (!IsColouredLabel(form, index)) continue;
+    const LiveControl& control = form.controls[index];
+    const Colour& foreground = form.Definition(index).foreground;
+    SetTextColor(dc,
+                 foreground.kind == Colour::Kind::Default ? GetSysColor(COLOR_WINDOWTEXT) : ColourValue(foreground));
+    SelectObject(dc, control.hasFont ? control.font.get() : form.font.get());
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control.window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control.window, text.data(), static_cast<int>(text.size()))));
+    RECT box = boxOf(index);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+  }
+  SelectObject(dc, originalFont);
+}
+
 // Picture boxes: their background, and the program icon in the middle.
+// Coloured labels: see DrawColouredLabels.
 LRESULT OnDrawItem(const LiveForm& form, const DRAWITEMSTRUCT& item) {
   const int index = ControlIndex(form, static_cast<int>(item.CtlID), kFirstControlId);
   if (index < 0) return FALSE;
+  if (form.Definition(static_cast<std::size_t>(index)).kind == ControlKind::Label) {
+    DrawColouredLabels(form, static_cast<std::size_t>(index), item.hDC);
+    return TRUE;
+  }
   const LiveControl& control = form.controls[static_cast<std::size_t>(index)];
   FillRect(item.hDC, &item.rcItem, control.background != nullptr ? control.background : form.background);
   if (form.Definition(static_cast<std::size_t>(index)).showsProgramIcon && form.pictureIcon) {
@@ -172,9 +214,9 @@ void RegisterFormClasses(HINSTANCE instance) {
     windowClass.lpszClassName = FormClassName(withIcon);
     if (withIcon) {
       windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORNIC));
-      windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORNIC), IMAGE_ICON,
-                                                          GetSystemMetrics(SM_CXSMICON),
-                                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+      windowClass.hIconSm =
+          static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORNIC), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
       if (windowClass.hIcon == nullptr) ThrowLastError("LoadIcon");
     }
     if (RegisterClassExW(&windowClass) == 0) ThrowLastError("RegisterClassEx");

@@ -189,8 +189,8 @@ void Win32Services::CreateMenus(LiveForm& form) {
     const ControlDefinition& definition = controls[index];
     if (definition.kind != ControlKind::MenuItem) continue;
     LiveControl& item = form.controls[index];
-    item.menu = definition.parentMenu < 0 ? form.menuBar
-                                          : form.controls[static_cast<std::size_t>(definition.parentMenu)].popup;
+    item.menu =
+        definition.parentMenu < 0 ? form.menuBar : form.controls[static_cast<std::size_t>(definition.parentMenu)].popup;
     const int position = GetMenuItemCount(item.menu);
     if (position < 0) ThrowLastError("GetMenuItemCount");
     item.menuPosition = static_cast<UINT>(position);
@@ -261,7 +261,9 @@ void Win32Services::CreateControl(LiveForm& form, std::size_t index) {
     case ControlKind::Label:
       // SS_NOTIFY on every label: the form's routes decide which clicks matter.
       className = L"STATIC";
-      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      // Coloured labels are drawn by the form, so that overlapping ones
+      // do not hide each other's text.
+      style |= (definition.background.kind == Colour::Kind::Default ? SS_LEFT | SS_NOPREFIX : SS_OWNERDRAW) | SS_NOTIFY;
       break;
     case ControlKind::PictureBox:
       className = L"STATIC";
@@ -428,7 +430,8 @@ void Win32Services::SetCaption(ControlRef control, std::u16string_view caption) 
 
 std::u16string Win32Services::GetCaption(ControlRef control) const {
   const LiveControl& live = Live(control);
-  if (control.Definition().kind != ControlKind::MenuItem) return WindowText(LiveWindow(control, "GetWindowText").window);
+  if (control.Definition().kind != ControlKind::MenuItem)
+    return WindowText(LiveWindow(control, "GetWindowText").window);
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
   item.fMask = MIIM_STRING;
