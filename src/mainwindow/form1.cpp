@@ -41,7 +41,9 @@ constexpr std::array kControls{
                       .font = &kText1Font,
                       .multiLine = true,
                       .horizontalScrollBar = true,
-                      .verticalScrollBar = true},
+                      .verticalScrollBar = true,
+                      // Its name cannot follow the language menu, so it carries both.
+                      .accessibleName = u"クリップボードのテキスト (Clipboard text)"},
     ControlDefinition{.name = "Label1",
                       .kind = ControlKind::Label,
                       .geometry = {4200, 0, 4935, 375},

@@ -77,6 +77,7 @@ struct ControlDefinition {
   int timerIntervalMs = 0;
   int parentMenu = -1;  // menu items: index of the owning menu item, -1 for the menu bar
   bool checked = false;
+  std::u16string_view accessibleName{};  // for screen readers; empty: the caption, or none
 };
 
 using Handler = void (*)(WindowServices&);

@@ -1,4 +1,5 @@
 // The Qt window services on a form made for the tests (offscreen platform).
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -54,7 +55,8 @@ constexpr std::array kControls{
                       .tabIndex = 0,
                       .multiLine = true,
                       .horizontalScrollBar = true,
-                      .verticalScrollBar = true},
+                      .verticalScrollBar = true,
+                      .accessibleName = u"Typed text"},
     ControlDefinition{.name = "Caption",
                       .kind = ControlKind::Label,
                       .geometry = {4200, 0, 4935, 375},
@@ -256,6 +258,36 @@ TEST_F(FormTest, ClickOnALabelCanUnloadItsOwnForm) {
   EXPECT_FALSE(window->isVisible());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(window, nullptr);
+}
+
+// What a screen reader gets: names, and a press action only on a label whose
+// clicks are routed; the press runs the handler from the event loop.
+TEST_F(FormTest, ScreenReadersReadNamesAndPressOnlyRoutedLabels) {
+  Services().ShowForm(kTestForm);
+  QAccessibleInterface* box = QAccessible::queryAccessibleInterface(WidgetOf(kBox));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("Typed text"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(WidgetOf(kButton))->text(QAccessible::Name), QStringLiteral("Press"));
+
+  QAccessibleInterface* icon = QAccessible::queryAccessibleInterface(WidgetOf({&kTestForm, 4}));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(icon->actionInterface() == nullptr || icon->actionInterface()->actionNames().isEmpty());
+
+  const QPointer<QWidget> label = WidgetOf(kCaption);
+  QAccessibleInterface* caption = QAccessible::queryAccessibleInterface(label);
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->role(), QAccessible::StaticText);
+  EXPECT_EQ(caption->text(QAccessible::Name), QStringLiteral("Vornic Project\n"));
+  Services().SetCaption(kCaption, u"   Close");
+  EXPECT_EQ(caption->text(QAccessible::Name), QStringLiteral("   Close"));
+  ASSERT_NE(caption->actionInterface(), nullptr);
+  ASSERT_EQ(caption->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+
+  caption->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(Services().IsLoaded(kTestForm));  // the caller is answered first
+  EXPECT_TRUE(QTest::qWaitFor([] { return !Services().IsLoaded(kTestForm); }, 5000));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(label, nullptr);
 }
 
 TEST_F(FormTest, ButtonClicksReachTheRoutedHandler) {

@@ -1,8 +1,11 @@
 #include "qt_controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QTimer>
 #include <utility>
 
 namespace vornic::qt {
@@ -54,8 +57,14 @@ QFont ToQFont(const FontDefinition& font, const QFont& base) {
   return result;
 }
 
-ClickableLabel::ClickableLabel(QWidget* parent, std::function<void()> onClick)
-    : QLabel(parent), onClick_(std::move(onClick)) {}
+ClickableLabel::ClickableLabel(QWidget* parent, std::function<void()> onClick, bool pressable)
+    : QLabel(parent), onClick_(std::move(onClick)), pressable_(pressable) {}
+
+void ClickableLabel::Press() {
+  QTimer::singleShot(0, this, [this] {
+    if (onClick_) onClick_();
+  });
+}
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
   pressed_ = event->button() == Qt::LeftButton;
@@ -69,6 +78,44 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   // Last: the handler may unload the form this label belongs to.
   if (clicked && onClick_) onClick_();
+}
+
+namespace {
+
+// Qt's own label interface has no actions; this one reads the same (a label
+// named by its text) and adds the press.
+class PressableLabelAccessible final : public QAccessibleWidget {
+ public:
+  explicit PressableLabelAccessible(ClickableLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+  [[nodiscard]] QString text(QAccessible::Text kind) const override {
+    QString value = QAccessibleWidget::text(kind);
+    if (kind == QAccessible::Name && value.isEmpty()) value = Label()->text();
+    return value;
+  }
+  [[nodiscard]] QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction() && Label()->isEnabled()) Label()->Press();
+  }
+  [[nodiscard]] QStringList keyBindingsForAction(const QString& /*action*/) const override { return {}; }
+
+ private:
+  [[nodiscard]] ClickableLabel* Label() const { return static_cast<ClickableLabel*>(widget()); }
+};
+
+QAccessibleInterface* PressableLabelFactory(const QString& /*className*/, QObject* object) {
+  auto* label = dynamic_cast<ClickableLabel*>(object);
+  return label != nullptr && label->Pressable() ? new PressableLabelAccessible(label) : nullptr;
+}
+
+}  // namespace
+
+void InstallAccessibility() {
+  static const bool installed = [] {
+    QAccessible::installFactory(PressableLabelFactory);
+    return true;
+  }();
+  (void)installed;
 }
 
 void ClientArea::AddBackdrop(const QWidget* widget, QColor colour) { backdrops_.push_back({widget, colour}); }

@@ -32,9 +32,16 @@ std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette);
 
 QFont ToQFont(const FontDefinition& font, const QFont& base);
 
+// A label that reports clicks. A pressable one (its clicks do something) also
+// offers screen readers a press action.
 class ClickableLabel final : public QLabel {
  public:
-  ClickableLabel(QWidget* parent, std::function<void()> onClick);
+  ClickableLabel(QWidget* parent, std::function<void()> onClick, bool pressable);
+
+  [[nodiscard]] bool Pressable() const { return pressable_; }
+  // A press from assistive technology: handled from the event loop, as a
+  // button's is, so the caller gets its answer first.
+  void Press();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -42,8 +49,12 @@ class ClickableLabel final : public QLabel {
 
  private:
   std::function<void()> onClick_;
+  bool pressable_ = false;
   bool pressed_ = false;
 };
+
+// Makes Qt's accessibility use the press action of pressable labels. Idempotent.
+void InstallAccessibility();
 
 // The area under the menu bar. It paints the backgrounds of its labels before
 // any of them draws its text, so that overlapping labels do not cut off each

@@ -44,6 +44,7 @@ std::string Describe(const FormDefinition& form, const ControlDefinition& contro
 
 FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIcon, FormEvents events)
     : definition_(definition), events_(std::move(events)), controls_(definition.controls.size()) {
+  InstallAccessibility();
   setAttribute(Qt::WA_QuitOnClose, false);
   setObjectName(QString::fromUtf8(definition.name.data(), static_cast<qsizetype>(definition.name.size())));
   setWindowTitle(ToQString(definition.title));
@@ -103,7 +104,8 @@ void FormWindow::CreateControl(int index, const QIcon& programIcon) {
     case ControlKind::Label:
     case ControlKind::PictureBox: {
       // Every label reports clicks; the form's routes decide what they do.
-      auto* label = new ClickableLabel(client_, [this, index] { Emit(index, EventKind::Clicked); });
+      auto* label = new ClickableLabel(
+          client_, [this, index] { Emit(index, EventKind::Clicked); }, HasRoute(index, EventKind::Clicked));
       label->setTextFormat(Qt::PlainText);
       label->setWordWrap(false);
       if (definition.kind == ControlKind::PictureBox) {
@@ -135,6 +137,7 @@ void FormWindow::CreateControl(int index, const QIcon& programIcon) {
   }
   // Named as in the definition, so screen readers and tests can find it.
   control.widget->setObjectName(QString::fromStdString(ControlName(definition)));
+  if (!definition.accessibleName.empty()) control.widget->setAccessibleName(ToQString(definition.accessibleName));
   if (definition.font != nullptr) control.widget->setFont(ToQFont(*definition.font, control.widget->font()));
   if (definition.kind == ControlKind::TextBox) {
     // A text box shows text as typed, without kerning or ligatures (as a
@@ -240,6 +243,11 @@ float FormWindow::DotsPerInch() const {
     dpi_ = display != nullptr ? static_cast<float>(display->logicalDotsPerInch()) : 96.0F;
   }
   return dpi_;
+}
+
+bool FormWindow::HasRoute(int control, EventKind event) const {
+  return std::any_of(definition_.routes.begin(), definition_.routes.end(),
+                     [&](const EventRoute& route) { return route.control == control && route.event == event; });
 }
 
 void FormWindow::Emit(int control, EventKind event) {

@@ -84,6 +84,7 @@ class FormWindow final : public QMainWindow {
   void SetTabOrder();
   void PlaceWindow();
   void Emit(int control, EventKind event);
+  [[nodiscard]] bool HasRoute(int control, EventKind event) const;
   [[nodiscard]] float DotsPerInch() const;
   [[nodiscard]] const ControlDefinition& DefinitionOf(int index) const;
   Control& Require(int index, std::initializer_list<ControlKind> kinds, const char* operation);
