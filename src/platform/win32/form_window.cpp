@@ -225,17 +225,17 @@ void RegisterFormClasses(HINSTANCE instance) {
 
 const wchar_t* FormClassName(bool showsProgramIcon) { return showsProgramIcon ? kIconFormClass : kPlainFormClass; }
 
-OwnedFont CreateFontAt(const FontSpec& spec, UINT dpi) {
+OwnedFont CreateFontAt(const FontRequest& request, UINT dpi) {
   LOGFONTW font{};
-  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * static_cast<float>(dpi) / 72.0F));
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = spec.charset;
+  font.lfHeight = -static_cast<LONG>(std::lround(request.points * static_cast<float>(dpi) / 72.0F));
+  font.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = request.charset;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::size_t length = std::min<std::size_t>(spec.family.size(), LF_FACESIZE - 1);
-  for (std::size_t i = 0; i < length; ++i) font.lfFaceName[i] = static_cast<wchar_t>(spec.family[i]);
+  const std::size_t length = std::min<std::size_t>(request.family.size(), LF_FACESIZE - 1);
+  for (std::size_t i = 0; i < length; ++i) font.lfFaceName[i] = static_cast<wchar_t>(request.family[i]);
   HFONT created = CreateFontIndirectW(&font);
   if (created == nullptr) ThrowLastError("CreateFontIndirect");
   return OwnedFont(created);

@@ -20,7 +20,7 @@ inline constexpr int kFirstMenuItemId = 1000;
 // The program icon's size at 96 DPI.
 inline constexpr int kProgramIconPixels = 32;
 
-struct FontSpec {
+struct FontRequest {
   std::u16string family;
   float points = 9;
   bool bold = false;
@@ -41,10 +41,10 @@ struct LiveControl {
   UINT menuPosition = 0;  // menu items: its place in that menu
   HMENU popup = nullptr;  // menu items that open a drop-down menu
   bool hasFont = false;   // own font; otherwise the form's
-  FontSpec fontSpec;
+  FontRequest fontRequest;
   OwnedFont font;
-  TwipsRect twips;  // geometry as last written
-  PixelRect pixels;  // geometry the window has now
+  TwipsRect twips;              // geometry as last written
+  PixelRect pixels;             // geometry the window has now
   HBRUSH background = nullptr;  // null: the window system's colour
   OwnedBrush ownedBackground;
 };
@@ -55,7 +55,7 @@ struct LiveForm {
   HWND window = nullptr;
   HMENU menuBar = nullptr;
   UINT dpi = USER_DEFAULT_SCREEN_DPI;
-  FontSpec fontSpec;  // the form's font, used by controls without their own
+  FontRequest fontRequest;  // the form's font, used by controls without their own
   OwnedFont font;
   HBRUSH background = nullptr;
   OwnedBrush ownedBackground;
@@ -72,7 +72,7 @@ void RegisterFormClasses(HINSTANCE instance);
 const wchar_t* FormClassName(bool showsProgramIcon);
 
 // Fonts, colours and the icon at a given DPI (form_window.cpp).
-OwnedFont CreateFontAt(const FontSpec& spec, UINT dpi);
+OwnedFont CreateFontAt(const FontRequest& request, UINT dpi);
 COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);
 OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);

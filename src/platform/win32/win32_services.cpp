@@ -35,12 +35,12 @@ BYTE CharsetValue(Charset charset) {
   }
 }
 
-FontSpec SpecOf(const FontDefinition& font) {
+FontRequest RequestOf(const FontDefinition& font) {
   return {std::u16string(font.family), font.points, font.bold, CharsetValue(font.charset)};
 }
 
 // The system's message font: what a control gets when nobody chose one.
-FontSpec DefaultFontSpec() {
+FontRequest DefaultFontRequest() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
@@ -130,7 +130,7 @@ void Win32Services::LoadForm(const FormDefinition& definition) {
   form.definition = &definition;
   form.services = this;
   form.controls.resize(definition.controls.size());
-  form.fontSpec = definition.font != nullptr ? SpecOf(*definition.font) : DefaultFontSpec();
+  form.fontRequest = definition.font != nullptr ? RequestOf(*definition.font) : DefaultFontRequest();
   form.background = ColourBrush(definition.background, form.ownedBackground);
   if (form.background == nullptr) form.background = GetSysColorBrush(COLOR_BTNFACE);
   try {
@@ -158,7 +158,7 @@ void Win32Services::LoadForm(const FormDefinition& definition) {
       form.dpi = dpi;
       PlaceForm(form);
     }
-    form.font = CreateFontAt(form.fontSpec, form.dpi);
+    form.font = CreateFontAt(form.fontRequest, form.dpi);
     CreateControls(form);
   } catch (...) {
     DestroyWindow(window);  // WM_NCDESTROY forgets the form
@@ -287,7 +287,7 @@ void Win32Services::CreateControl(LiveForm& form, std::size_t index) {
   if (definition.kind == ControlKind::TextBox) SendMessageW(control.window, EM_SETLIMITTEXT, 0, 0);
   if (definition.font != nullptr) {
     control.hasFont = true;
-    control.fontSpec = SpecOf(*definition.font);
+    control.fontRequest = RequestOf(*definition.font);
   }
   ApplyFont(form, control);
 }
@@ -297,7 +297,7 @@ void Win32Services::ApplyFont(LiveForm& form, LiveControl& control) {
     SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(form.font.get()), TRUE);
     return;
   }
-  OwnedFont font = CreateFontAt(control.fontSpec, form.dpi);
+  OwnedFont font = CreateFontAt(control.fontRequest, form.dpi);
   SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   control.font = std::move(font);  // the old one is no longer in use
 }
@@ -317,7 +317,7 @@ void Win32Services::ApplyGeometry(const LiveForm& form, LiveControl& control) {
 
 void Win32Services::ApplyDpi(LiveForm& form, UINT dpi) {
   form.dpi = dpi;
-  OwnedFont formFont = CreateFontAt(form.fontSpec, dpi);
+  OwnedFont formFont = CreateFontAt(form.fontRequest, dpi);
   form.font.swap(formFont);  // the old font stays alive until every control has the new one
   for (std::size_t index = 0; index < form.controls.size(); ++index) {
     LiveControl& control = form.controls[index];
@@ -492,16 +492,16 @@ float Win32Services::GetMetric(ControlRef control, Metric metric) const {
 void Win32Services::SetFontFamily(ControlRef control, std::u16string_view family) {
   LiveControl& live = LiveWindow(control, "SetFontFamily");
   LiveForm& form = Live(*control.form);
-  if (!live.hasFont) live.fontSpec = form.fontSpec;
-  live.fontSpec.family = std::u16string(family);
-  live.fontSpec.charset = DEFAULT_CHARSET;
+  if (!live.hasFont) live.fontRequest = form.fontRequest;
+  live.fontRequest.family = std::u16string(family);
+  live.fontRequest.charset = DEFAULT_CHARSET;
   live.hasFont = true;
   ApplyFont(form, live);
 }
 
 std::u16string Win32Services::GetFontFamily(ControlRef control) const {
   const LiveControl& live = LiveWindow(control, "GetFontFamily");
-  return live.hasFont ? live.fontSpec.family : Live(*control.form).fontSpec.family;
+  return live.hasFont ? live.fontRequest.family : Live(*control.form).fontRequest.family;
 }
 
 void Win32Services::SetChecked(ControlRef menuItem, bool checked) {
