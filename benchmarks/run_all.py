@@ -144,22 +144,32 @@ def qt_benchmarks(build):
             owner.wait()
 
 
-def linux_program(build):
-    vornic = os.path.join(build, "Vornic")
+def idle_share(command, window_name, seconds=20):
+    """CPU time a shown, untouched program uses, as a share of one core."""
     with Xvfb() as x:
         env = x.env(QT_QPA_PLATFORM="xcb")
-        process = subprocess.Popen([vornic], env=env, stderr=subprocess.DEVNULL)
-        wait_for_window(env, "Vornic")
+        process = subprocess.Popen(command, env=env, stderr=subprocess.DEVNULL)
+        wait_for_window(env, window_name)
         time.sleep(2)
         before = cpu_seconds([process.pid])
-        time.sleep(20)
+        time.sleep(seconds)
         used = cpu_seconds([process.pid]) - before
         process.terminate()
         process.wait()
-    row("Idle: Vornic shown and untouched for 20 s (Xvfb)", f"{used / 20 * 100:.2f} % of a core", "< 0.5 %")
+    return used / seconds * 100
+
+
+def linux_program(build):
+    vornic = os.path.join(build, "Vornic")
+    floor = os.path.join(build, "benchmarks", "qt", "minimal_qt_window")
+    row("Idle: Vornic shown and untouched for 20 s (Xvfb)", f"{idle_share([vornic], 'Vornic'):.2f} % of a core",
+        "< 0.5 %")
+    row("  a minimal Qt window with a focused text box, same 20 s",
+        f"{idle_share([floor], 'Minimal'):.2f} % of a core")
+    row("  the same with an empty 16 ms timer",
+        f"{idle_share([floor, '--timer'], 'Minimal'):.2f} % of a core")
 
     vornic_ms, vornic_mib = startup(vornic, "Vornic")
-    floor = os.path.join(build, "benchmarks", "qt", "minimal_qt_window")
     floor_ms, floor_mib = startup(floor, "Minimal")
     row("Start-up: exec to main window mapped (Xvfb)", f"{vornic_ms:.0f} ms")
     row("  of which a minimal Qt window takes", f"{floor_ms:.0f} ms ({floor_ms / vornic_ms * 100:.0f} %)")
@@ -168,47 +178,52 @@ def linux_program(build):
 
 
 def wine_idle(mingw_build):
-    exe = os.path.join(mingw_build, "Vornic.exe")
+    exe = os.path.abspath(os.path.join(mingw_build, "Vornic.exe"))
     wine = "/usr/lib/wine/wine64"
     if not os.path.exists(exe) or not os.path.exists(wine):
         row("Idle under Wine", "not built")
         return
-    prefix = os.path.join(mingw_build, "wineprefix")
-    with Xvfb() as x:
-        env = x.env(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-        wineserver = os.path.join(os.path.dirname(wine), "wineserver")
-        if not os.path.exists(os.path.join(prefix, "system.reg")):
-            subprocess.run([wine, "wineboot", "-i"], env=env, capture_output=True)
-            subprocess.run([wineserver, "-w"], env=env)
-        process = subprocess.Popen([wine, exe], env=env, stderr=subprocess.DEVNULL)
-        wait_for_window(env, "Vornic", timeout=60)
-        time.sleep(3)
+    prefix = os.path.abspath(os.path.join(mingw_build, "benchmark-wineprefix"))
+    wineserver = os.path.join(os.path.dirname(wine), "wineserver")
 
-        def wine_pids():
-            pids = {"vornic": [], "wine": []}
-            for pid in filter(str.isdigit, os.listdir("/proc")):
-                try:
-                    with open(f"/proc/{pid}/environ", "rb") as environ:
-                        if f"WINEPREFIX={prefix}".encode() not in environ.read().split(b"\0"):
-                            continue
-                    with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
-                        args = cmdline.read()
-                except OSError:
-                    continue
-                pids["vornic" if b"Vornic.exe" in args else "wine"].append(int(pid))
-            server = subprocess.run(["pgrep", "-f", "wineserver"], capture_output=True, text=True).stdout.split()
-            pids["wine"].extend(int(p) for p in server)
-            return pids
+    def wine_pids(program):
+        pids = {"program": [], "wine": []}
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as environ:
+                    if f"WINEPREFIX={prefix}".encode() not in environ.read().split(b"\0"):
+                        continue
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    args = cmdline.read().lower()
+            except OSError:
+                continue
+            pids["program" if program.lower().encode() in args else "wine"].append(int(pid))
+        return pids
 
-        pids = wine_pids()
-        before = {k: cpu_seconds(v) for k, v in pids.items()}
-        time.sleep(20)
-        used = {k: cpu_seconds(v) - before[k] for k, v in pids.items()}
-        process.terminate()
-        subprocess.run([wineserver, "-k"], env=env)
-        process.wait()
-    row("Idle under Wine: Vornic.exe, 20 s", f"{used['vornic'] / 20 * 100:.2f} % of a core", "< 0.5 %")
-    row("Idle under Wine: Wine's own processes, same 20 s", f"{used['wine'] / 20 * 100:.2f} % of a core")
+    def measure(command, program, title):
+        with Xvfb() as x:
+            env = x.env(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+            if not os.path.exists(os.path.join(prefix, "system.reg")):
+                subprocess.run([wine, "wineboot", "-i"], env=env, capture_output=True)
+                subprocess.run([wineserver, "-w"], env=env)
+            process = subprocess.Popen([wine] + command, env=env, stderr=subprocess.DEVNULL)
+            wait_for_window(env, title, timeout=60)
+            time.sleep(3)
+            pids = wine_pids(program)
+            before = {k: cpu_seconds(v) for k, v in pids.items()}
+            time.sleep(20)
+            used = {k: (cpu_seconds(v) - before[k]) / 20 * 100 for k, v in pids.items()}
+            process.terminate()
+            subprocess.run([wineserver, "-k"], env=env)
+            process.wait()
+        return used
+
+    vornic = measure([exe], "Vornic.exe", "Vornic")
+    notepad = measure(["notepad"], "notepad", ".*Notepad")
+    row("Idle under Wine: Vornic.exe, 20 s", f"{vornic['program']:.2f} % of a core", "< 0.5 %")
+    row("  Wine's own processes meanwhile", f"{vornic['wine']:.2f} % of a core")
+    row("  Wine's Notepad idle, for comparison", f"{notepad['program']:.2f} % of a core")
+    row("  Wine's own processes meanwhile", f"{notepad['wine']:.2f} % of a core")
 
 
 def main():

@@ -338,9 +338,12 @@ void Win32Services::ShowForm(const FormDefinition& definition) {
   for (std::size_t index = 0; index < form.controls.size(); ++index) {
     const ControlDefinition& control = form.Definition(index);
     if (control.kind != ControlKind::Timer || control.timerIntervalMs <= 0) continue;
-    // Windows raises intervals under 10 ms to 10 ms.
+    // Windows delivers timers on its 15.6 ms clock tick, however short the
+    // interval asked for; asking for that much keeps Wine, which would tick
+    // every 10 ms, to the same pace.
+    constexpr int kClockTickMs = 15;
     if (SetTimer(form.window, static_cast<UINT_PTR>(kFirstControlId) + index,
-                 static_cast<UINT>(control.timerIntervalMs), nullptr) == 0) {
+                 static_cast<UINT>(std::max(control.timerIntervalMs, kClockTickMs)), nullptr) == 0) {
       ThrowLastError("SetTimer");
     }
   }
