@@ -29,7 +29,7 @@ constexpr std::array kControls{
                       .kind = ControlKind::Label,
                       .geometry = {840, 840, 1455, 255},
                       .tabIndex = 5,
-                      .content = u"dev@example.org",
+                      .content = u"a@example.org",
                       .background = kWindowColour},
     ControlDefinition{.name = "Label2",
                       .kind = ControlKind::Label,
