@@ -1,4 +1,6 @@
 // The Qt window services on a form made for the tests (offscreen platform).
+#include "qt_form.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -19,7 +21,6 @@
 
 #include "platform/event_dispatch.h"
 #include "platform/window_system_error.h"
-#include "qt_form.h"
 #include "qt_test_support.h"
 
 namespace vornic::qt::testing {

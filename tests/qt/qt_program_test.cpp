@@ -46,7 +46,7 @@ TEST_F(ProgramTest, LayoutTickWithUnchangedSizeReachesNoWidget) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().width() == 800; }));
   LayoutMainWindow(Services());
   EXPECT_GT(window.NativeGeometryWrites(), writes);
-  EXPECT_EQ(WidgetOf(Form1::Command1)->width(), 396);  // (12000 / 2 - 60) twips
+  EXPECT_EQ(WidgetOf(Form1::Command1)->width(), 396);                 // (12000 / 2 - 60) twips
   EXPECT_EQ(WidgetOf(Form1::Command3)->geometry().right() + 1, 792);  // ends at W - 120 twips
 }
 

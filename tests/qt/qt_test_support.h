@@ -2,9 +2,10 @@
 // and a way for a test to answer a modal message box.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QStringList>
-#include <gtest/gtest.h>
 
 #include "qt_window_services.h"
 

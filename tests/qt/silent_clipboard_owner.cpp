@@ -30,8 +30,8 @@ int main() {
   }
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
   const xcb_window_t window = xcb_generate_id(connection);
-  xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
+  xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    screen->root_visual, 0, nullptr);
   const xcb_atom_t clipboard = InternAtom(connection, "CLIPBOARD");
   xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
   xcb_get_selection_owner_reply_t* owner =

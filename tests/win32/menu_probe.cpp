@@ -7,12 +7,12 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include "menu_probe.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-
-#include "menu_probe.h"
 
 namespace {
 

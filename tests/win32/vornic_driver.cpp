@@ -1,10 +1,10 @@
 #include "vornic_driver.h"
 
-#include "menu_probe.h"
-
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
+
+#include "menu_probe.h"
 
 namespace vornic_test {
 
@@ -80,8 +80,8 @@ RECT ClientRectOf(HWND child) {
 // Clipboard -------------------------------------------------------------------
 
 Clipboard::Clipboard()
-    : owner_(CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                             nullptr)) {
+    : owner_(
+          CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
   if (owner_ == nullptr) throw std::runtime_error("cannot create the clipboard owner window");
 }
 
@@ -128,8 +128,7 @@ VornicProcess::VornicProcess() {
   std::wstring commandLine = L"\"" + ModulePath() + L"Vornic.exe\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_)) {
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
     throw std::runtime_error("cannot start Vornic.exe");
   }
   WaitForInputIdle(process_.hProcess, 30000);
@@ -140,8 +139,8 @@ VornicProcess::VornicProcess() {
                                    static_cast<DWORD>(kMenuProbeUnits * sizeof(wchar_t)), kMenuProbeMemory);
   menuReady_ = CreateEventW(nullptr, TRUE, FALSE, kMenuProbeReady);
   menuProbe_ = LoadLibraryW((ModulePath() + L"vornic_menu_probe.dll").c_str());
-  const auto hook = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(menuProbe_, "MenuProbeHook")));
+  const auto hook =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(menuProbe_, "MenuProbeHook")));
   menuProbeHook_ = hook != nullptr ? SetWindowsHookExW(WH_GETMESSAGE, hook, menuProbe_, process_.dwThreadId) : nullptr;
   if (menuMemory_ == nullptr || menuReady_ == nullptr || menuProbeHook_ == nullptr) {
     throw std::runtime_error("cannot install the menu probe");

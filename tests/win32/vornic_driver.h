@@ -31,7 +31,7 @@ bool WaitUntil(Condition condition, DWORD deadlineMs = 30000) {
 std::wstring WindowText(HWND window);  // through WM_GETTEXT, so it works across processes
 std::wstring ClassName(HWND window);
 std::vector<HWND> Children(HWND parent);  // in z-order, which is tab order
-RECT ClientRectOf(HWND child);           // relative to its parent's client area
+RECT ClientRectOf(HWND child);            // relative to its parent's client area
 
 // The clipboard, owned by a hidden window of the test.
 class Clipboard {

@@ -155,8 +155,9 @@ TEST_F(VornicWindowTest, TextOverTheLimitIsRefusedWithAMessageInTheCurrentLangua
   vornic.PostClick(vornic.command1);
   HWND box = vornic.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageText(box),
-            L"クリップボードの内容が大きいです。\r\n\r\nこのソフトの制限は50000文字までです。\r\n[\"改行文字\"を含みます。]");
+  EXPECT_EQ(
+      MessageText(box),
+      L"クリップボードの内容が大きいです。\r\n\r\nこのソフトの制限は50000文字までです。\r\n[\"改行文字\"を含みます。]");
   EXPECT_EQ(ButtonCount(box), 1);
   EXPECT_FALSE(HasIcon(box));
   AnswerMessageBox(vornic, box);
@@ -223,7 +224,8 @@ TEST_F(VornicWindowTest, ClipboardHeldOpenForLongIsReportedAndEndsTheProgram) {
   HWND box = vornic.WaitForMessageBox();
   clipboard.Close();
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageText(box).find(L"OpenClipboard"), std::wstring::npos) << "text: " << ::testing::PrintToString(MessageText(box));
+  EXPECT_NE(MessageText(box).find(L"OpenClipboard"), std::wstring::npos)
+      << "text: " << ::testing::PrintToString(MessageText(box));
   EXPECT_TRUE(HasIcon(box));
   SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   DWORD exitCode = 0;

@@ -147,7 +147,7 @@ void FormWindow::CreateControl(int index, const QIcon& programIcon) {
     control.widget->setFont(font);
   }
   control.widget->setFocusPolicy(definition.tabIndex >= 0 && (definition.kind == ControlKind::PushButton ||
-                                                               definition.kind == ControlKind::TextBox)
+                                                              definition.kind == ControlKind::TextBox)
                                      ? Qt::StrongFocus
                                      : Qt::NoFocus);
   const float dpi = DotsPerInch();
@@ -208,7 +208,8 @@ void FormWindow::SetTabOrder() {
   std::vector<std::pair<int, QWidget*>> order;
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     QWidget* widget = controls_[i].widget;
-    if (widget != nullptr && widget->focusPolicy() != Qt::NoFocus) order.emplace_back(definition_.controls[i].tabIndex, widget);
+    if (widget != nullptr && widget->focusPolicy() != Qt::NoFocus)
+      order.emplace_back(definition_.controls[i].tabIndex, widget);
   }
   std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
@@ -431,13 +432,15 @@ void FormWindow::Retire() {
 }
 
 QWidget* FormWindow::Widget(int control) const {
-  return control >= 0 && control < static_cast<int>(controls_.size()) ? controls_[static_cast<std::size_t>(control)].widget
-                                                                       : nullptr;
+  return control >= 0 && control < static_cast<int>(controls_.size())
+             ? controls_[static_cast<std::size_t>(control)].widget
+             : nullptr;
 }
 
 QAction* FormWindow::Action(int control) const {
-  return control >= 0 && control < static_cast<int>(controls_.size()) ? controls_[static_cast<std::size_t>(control)].action
-                                                                       : nullptr;
+  return control >= 0 && control < static_cast<int>(controls_.size())
+             ? controls_[static_cast<std::size_t>(control)].action
+             : nullptr;
 }
 
 QWidget* FormWindow::Client() const { return client_; }

@@ -72,9 +72,9 @@ class FormWindow final : public QMainWindow {
     QWidget* widget = nullptr;
     QAction* action = nullptr;
     QTimer* timer = nullptr;
-    QRect pixels;                           // what Qt was last told
-    std::u16string caption;                 // exactly as written; the widget shows a display form
-    std::optional<std::u16string> family;   // as written by SetFontFamily
+    QRect pixels;                          // what Qt was last told
+    std::u16string caption;                // exactly as written; the widget shows a display form
+    std::optional<std::u16string> family;  // as written by SetFontFamily
     bool checked = false;
   };
 

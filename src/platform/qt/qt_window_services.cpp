@@ -23,8 +23,8 @@ QClipboard& Clipboard(const char* operation) {
 
 QIcon LoadProgramIcon() {
   QIcon icon;
-  for (const char* file : {":/icons/vornic-16.png", ":/icons/vornic-32.png", ":/icons/vornic-48.png",
-                           ":/icons/vornic-256.png"}) {
+  for (const char* file :
+       {":/icons/vornic-16.png", ":/icons/vornic-32.png", ":/icons/vornic-48.png", ":/icons/vornic-256.png"}) {
     icon.addFile(QString::fromLatin1(file));
   }
   return icon;
@@ -181,8 +181,7 @@ void QtWindowServices::ReportFatalError(std::u16string_view message) {
   // A timer whose handler keeps failing must not stack up error boxes.
   StopAllTimers();
   QMessageBox box(QMessageBox::Critical, ToQString(kApplicationTitle),
-                  QStringLiteral("Vornic has to end because of an error:\n\n") + ToQString(message),
-                  QMessageBox::Ok);
+                  QStringLiteral("Vornic has to end because of an error:\n\n") + ToQString(message), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
