@@ -170,6 +170,14 @@ TEST_F(VornicProgram, AClipboardChangedDuringTheCountCannotSlipPastTheLimit) {
   EXPECT_EQ(Label1(), u" = 5");
 }
 
+TEST_F(VornicProgram, AClipboardEmptiedJustBeforeTheReadIsNoFailure) {
+  ui.beforeClipboardRead = [this] { ui.clipboard = {}; };
+  CountWith(u"gone");
+  EXPECT_TRUE(ui.Running());
+  EXPECT_EQ(Text1(), u"");
+  EXPECT_EQ(Label1(), u" = 0");
+}
+
 TEST_F(VornicProgram, HostileTextsAreShownAndCountedUnchanged) {
   const std::u16string hostile{char16_t{0xD800}, u'\0', u'a', char16_t{0xDFFF}, u'\r', u'\0', char16_t{0xFFFF}};
   CountWith(hostile);

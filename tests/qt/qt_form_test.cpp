@@ -350,7 +350,7 @@ TEST_F(QtBackendTest, ClipboardWithoutTextOrClearedHasNoText) {
   picture.fill(Qt::red);
   clipboard->setImage(picture);
   EXPECT_FALSE(Services().ClipboardHasFormat(kPlainTextFormat));
-  EXPECT_THROW((void)Services().ClipboardGetText(), WindowSystemError);
+  EXPECT_EQ(Services().ClipboardGetText(), u"");  // gone since a format test: no text, no failure
 
   clipboard->setText(QStringLiteral("something"));
   Services().ClipboardClear();

@@ -71,6 +71,9 @@ bool Win32Services::ClipboardHasFormat(int format) {
 std::u16string Win32Services::ClipboardGetText() {
   OpenClipboardSession clipboard;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  // Another program may have emptied the clipboard since the format test:
+  // then there is no text, which is not a failure.
+  if (data == nullptr && !IsClipboardFormatAvailable(CF_UNICODETEXT)) return {};
   if (data == nullptr) ThrowLastError("GetClipboardData");
   std::u16string text;
   {
