@@ -126,38 +126,32 @@ def qt_benchmarks(build):
         row(f"{bench['run_name']} (offscreen)", f"{bench['real_time']:.3g} {unit}")
         if "native_calls" in bench:
             row(f"{bench['run_name']}: native calls per tick", f"{bench['native_calls']:.0f}", "0")
-    with Xvfb() as x, tempfile.NamedTemporaryFile("w", suffix=".txt", newline="") as text:
-        text.write((("The quick brown fox jumps over the lazy dog. " * 2)[:78] + "\r\n") * 625)
-        text.flush()
-        owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", text.name], env=x.env())
-        time.sleep(0.3)
-        try:
-            out = subprocess.run([program, "--benchmark_filter=WholeCountRealClipboard", "--benchmark_format=json",
-                                  "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true"],
-                                 capture_output=True, text=True, check=True, env=x.env(QT_QPA_PLATFORM="xcb"))
-            for bench in json.loads(out.stdout)["benchmarks"]:
-                if bench.get("aggregate_name") == "median":
-                    row("Whole count, 50000 units in 625 lines, real X11 clipboard (Xvfb, xclip owner)",
-                        f"{bench['real_time']:.3g} {bench['time_unit']}", "< 16 ms")
-        finally:
-            owner.terminate()
-            owner.wait()
-        with open(text.name, "w") as big:
-            big.write("m" * (10 * 1024 * 1024))
-        owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", text.name], env=x.env())
+    document = (("The quick brown fox jumps over the lazy dog. " * 2)[:78] + "\r\n") * 625
+    median = median_with_clipboard_owner(program, "WholeCountRealClipboard", document)
+    row("Whole count, 50000 units in 625 lines, real X11 clipboard (Xvfb, xclip owner)", median, "< 16 ms")
+    median = median_with_clipboard_owner(program, "RefuseTenMegabytesRealClipboard", "m" * (10 * 1024 * 1024))
+    row("10 MB text refused, real X11 clipboard: click to notice shown", median, "promptly")
+
+
+def median_with_clipboard_owner(program, benchmark, text):
+    """Runs one Qt benchmark on a private X server while xclip, another
+    program, owns the clipboard with the given text."""
+    with Xvfb() as x, tempfile.NamedTemporaryFile("w", suffix=".txt", newline="") as file:
+        file.write(text)
+        file.flush()
+        owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", file.name], env=x.env())
         time.sleep(0.5)
         try:
-            out = subprocess.run([program, "--benchmark_filter=RefuseTenMegabytesRealClipboard",
-                                  "--benchmark_format=json", "--benchmark_repetitions=3",
-                                  "--benchmark_report_aggregates_only=true"],
+            out = subprocess.run([program, f"--benchmark_filter={benchmark}", "--benchmark_format=json",
+                                  "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
                                  capture_output=True, text=True, check=True, env=x.env(QT_QPA_PLATFORM="xcb"))
-            for bench in json.loads(out.stdout)["benchmarks"]:
-                if bench.get("aggregate_name") == "median":
-                    row("10 MB text refused, real X11 clipboard: click to notice shown",
-                        f"{bench['real_time']:.3g} {bench['time_unit']}", "promptly")
         finally:
             owner.terminate()
             owner.wait()
+    for bench in json.loads(out.stdout)["benchmarks"]:
+        if bench.get("aggregate_name") == "median":
+            return f"{bench['real_time']:.3g} {bench['time_unit']}"
+    return "no result"
 
 
 def cpu_share_of(pid, seconds):
