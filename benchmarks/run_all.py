@@ -24,16 +24,16 @@ def row(figure, value, goal=""):
 
 
 class Xvfb:
-    """A private X server, so that measurements see no other client."""
+    """A private X server without a window manager, so that measurements see
+    no other client."""
 
     def __enter__(self):
-        read_end, write_end = os.pipe()
+        helper = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "with_x_server.sh")
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
-            pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            self.display = ":" + pipe.readline().strip()
+            ["bash", helper, "--no-window-manager", "--size", "1920x1080", "--",
+             "sh", "-c", 'echo "$DISPLAY"; exec sleep 1d'],
+            stdout=subprocess.PIPE, text=True)
+        self.display = self.process.stdout.readline().strip()
         return self
 
     def __exit__(self, *exc):

@@ -1,13 +1,18 @@
 #!/bin/sh
 # Runs a Windows program under Wine for ctest: a Wine prefix of its own
 # (made on first use), no Wine debug chatter, and an X display (a private
-# Xvfb when none is set). Runs are serialised on the prefix so that tests
+# one when none is set). Runs are serialised on the prefix so that tests
 # started in parallel do not share one wineserver on two displays.
 #
 # Usage: wine-run.sh program.exe [arguments...]
 #   VORNIC_WINEPREFIX  the prefix (default: wineprefix/ in the current
 #                      build tree, found from the working directory upwards)
 set -eu
+
+# Without a display, run on a private X server (bare, as most tests expect).
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$(dirname "$0")/../scripts/with_x_server.sh" --no-window-manager -- "$0" "$@"
+fi
 
 wine=${VORNIC_WINE:-/usr/lib/wine/wine64}
 wineserver=$(dirname "$wine")/wineserver
@@ -26,24 +31,9 @@ mkdir -p "$WINEPREFIX"
 exec 9>"$WINEPREFIX.lock"
 flock 9
 
-xvfb_pid=
-cleanup() {
-  # Let the wineserver go before its display does.
-  "$wineserver" -k 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
+# Let the wineserver go before its display does.
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM
-
-if [ -z "${DISPLAY:-}" ]; then
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$fifo" 2>/dev/null &
-  xvfb_pid=$!
-  read -r number <"$fifo"
-  rm -f "$fifo"
-  export DISPLAY=":$number"
-fi
 
 # Windows has the fonts Vornic names; Linux has Noto CJK and Liberation Sans
 # (Arial's metrics). Map the names onto them, and link Noto CJK behind Wine's

@@ -13,6 +13,9 @@
 # (apt-get install x11-utils).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -z "${DISPLAY:-}" ] || [ "${VORNIC_PRIVATE_DISPLAY:-}" != "$DISPLAY" ]; then
+  exec bash scripts/with_x_server.sh --size 1024x768 --dpi 96 -- bash "$0" "$@"
+fi
 
 out=docs/screenshots
 windows_program=build/mingw/Vornic.exe
@@ -79,20 +82,6 @@ after() {
   done
   settle
 }
-
-# Xvfb picks a free display and writes its number into the pipe.
-fifo=$work/display
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$fifo" 2>/dev/null &
-pids+=($!)
-read -r number <"$fifo"
-export DISPLAY=":$number"
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-ready=$work/openbox-ready
-openbox --startup "touch $ready" >/dev/null 2>&1 &
-pids+=($!)
-wait_for "openbox" 20 test -e "$ready"
 
 window_id() {
   xdotool search --onlyvisible --name "^$1\$" | head -n 1

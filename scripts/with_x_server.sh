@@ -5,8 +5,10 @@
 #
 # Usage: with_x_server.sh [--size WxH] [--dpi N] [--no-window-manager] -- command [arguments...]
 #
-# The command sees DISPLAY set to the private server, no WAYLAND_DISPLAY, and
-# QT_QPA_PLATFORM=xcb. Exits with the command's status.
+# The command sees DISPLAY set to the private server, no WAYLAND_DISPLAY,
+# QT_QPA_PLATFORM=xcb, and VORNIC_PRIVATE_DISPLAY equal to DISPLAY (so that a
+# script can tell it already runs on one). Exits with the command's status; a
+# signal ends the command and the servers too.
 set -euo pipefail
 
 size=1280x1024
@@ -45,7 +47,7 @@ mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi "$dpi" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 read -r number <"$work/display"
-export DISPLAY=":$number"
+export DISPLAY=":$number" VORNIC_PRIVATE_DISPLAY=":$number"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 
@@ -63,6 +65,10 @@ if [ "$window_manager" -eq 1 ]; then
   fi
 fi
 
+# In the background, so that a signal is handled at once (bash runs traps only
+# between foreground commands); its standard input stays the caller's.
+"$@" <&0 &
+pids+=($!)
 status=0
-"$@" || status=$?
+wait "$!" || status=$?
 exit "$status"

@@ -3,8 +3,9 @@
 #   check_deb.sh build|lint|install BUILD_DIR OUT_DIR VERSION
 #     build    make the package; check its fields, its file list and its files
 #     lint     lintian (no errors) and desktop-file-validate on the package
-#     install  install it with apt-get, start the installed vornic under
-#              Xvfb, see its window, then remove the package again (root only)
+#     install  install it with apt-get, start the installed vornic on a
+#              private X server, see its window, then remove the package
+#              again (root only)
 set -euo pipefail
 
 mode=$1
@@ -120,10 +121,8 @@ install_and_run() {
   fi
 
   app_pid=
-  xvfb_pid=
   cleanup() {
     if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
     # Leave the machine as it was found.
     if [ "$was_installed" = no ]; then
       DEBIAN_FRONTEND=noninteractive apt-get remove -y -q vornic >/dev/null 2>&1 || true
@@ -139,19 +138,11 @@ install_and_run() {
   if ldd /usr/bin/vornic | grep 'not found'; then fail "libraries of vornic are missing"; fi
   fc-list :lang=ja family | grep -q . || fail "no Japanese font is installed"
 
-  local fifo display
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$fifo" 2>/dev/null &
-  xvfb_pid=$!
-  read -r display <"$fifo"
-  rm -f "$fifo"
-
-  (cd / && exec env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=":$display" vornic) >"$out/vornic.log" 2>&1 &
+  (cd / && exec env -u QT_QPA_PLATFORM vornic) >"$out/vornic.log" 2>&1 &
   app_pid=$!
   local window= tries
   for tries in $(seq 100); do
-    window=$(DISPLAY=":$display" xdotool search --name '^Vornic$' 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --name '^Vornic$' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.2
@@ -176,6 +167,10 @@ install_and_run() {
 case "$mode" in
   build) build_package ;;
   lint) lint_package ;;
-  install) install_and_run ;;
+  install)
+    if [ "${VORNIC_PRIVATE_DISPLAY:-}" != "${DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+      exec "$(dirname "$0")/../../scripts/with_x_server.sh" -- bash "$0" "$@"
+    fi
+    install_and_run ;;
   *) echo "usage: $0 build|lint|install BUILD_DIR OUT_DIR VERSION" >&2; exit 2 ;;
 esac

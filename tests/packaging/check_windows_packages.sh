@@ -91,20 +91,7 @@ check_installer() {
   export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
   # No Mono/Gecko prompts, and no menu entries written into the host's home.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  xvfb_pid=
-  cleanup() {
-    "$wineserver" -k 2>/dev/null || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  }
-  trap cleanup EXIT
-  local fifo display
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp 8>"$fifo" 2>/dev/null &
-  xvfb_pid=$!
-  read -r display <"$fifo"
-  rm -f "$fifo"
-  export DISPLAY=":$display"
+  trap '"$wineserver" -k 2>/dev/null || true' EXIT
   "$wine" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 
@@ -143,6 +130,10 @@ check_installer() {
 
 case "$mode" in
   zip) check_zip ;;
-  installer) check_installer ;;
+  installer)
+    if [ "${VORNIC_PRIVATE_DISPLAY:-}" != "${DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+      exec "$(dirname "$0")/../../scripts/with_x_server.sh" --no-window-manager -- bash "$0" "$@"
+    fi
+    check_installer ;;
   *) echo "usage: $0 zip|installer BUILD_DIR OUT_DIR VERSION ICON" >&2; exit 2 ;;
 esac
