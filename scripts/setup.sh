@@ -12,6 +12,7 @@ test_packages=(
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
   dpkg-dev lintian desktop-file-utils file nsis p7zip-full unzip
+  clang-14 libclang-rt-14-dev
 )
 
 case "${1:-test}" in

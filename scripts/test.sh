@@ -3,7 +3,7 @@
 # unit, whole-program, backend and end-to-end tests, then the Windows program
 # cross-built with mingw-w64 and tested under Wine. The unit, whole-program
 # and Qt offscreen suites run a second time under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and the libFuzzer targets run for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
@@ -41,6 +41,7 @@ run_suite() {
 
 run_suite ci
 run_suite sanitize
+run_suite fuzz
 run_suite mingw
 
 echo
