@@ -2,12 +2,11 @@
 // counts, wherever the text starts and however long it is.
 //
 // Input: byte 0 holds the start offset in units (low five bits, enough for
-// a 64-byte vector) and, when its top three bits are set, "long text" (rare,
-// because a long text is slow); a long text repeats the
-// rest of the input to (bytes 1-2) x 32 units, far enough to cross the
-// kernels' folding of their 16-bit lanes. Each further byte picks one unit
-// from a small alphabet heavy in line breaks and in units that share a byte
-// with one.
+// a 64-byte vector); when its top three bits are all set (rarely, as a long
+// text is slow), the rest of the input is repeated to (bytes 1-2) x 32 units,
+// far enough to cross the kernels' folding of their 16-bit lanes. Each
+// further byte picks one unit from a small alphabet heavy in line breaks and
+// in units that share a byte with one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
