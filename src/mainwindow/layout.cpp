@@ -26,8 +26,10 @@ MainLayout ComputeMainLayout(float outerWidth, float outerHeight) {
 }
 
 void LayoutMainWindow(WindowServices& services) {
-  const MainLayout layout = ComputeMainLayout(services.GetFormMetric(Form1::Window, Metric::Width),
-                                              services.GetFormMetric(Form1::Window, Metric::Height));
+  // Two statements: argument order is unspecified, the reads' order is not.
+  const float outerWidth = services.GetFormMetric(Form1::Window, Metric::Width);
+  const float outerHeight = services.GetFormMetric(Form1::Window, Metric::Height);
+  const MainLayout layout = ComputeMainLayout(outerWidth, outerHeight);
   services.SetLeft(Form1::Text1, layout.text1Left);
   services.SetTop(Form1::Text1, layout.text1Top);
   services.SetLeft(Form1::Label1, layout.label1Left);

@@ -33,6 +33,20 @@ float& Field(TwipsRect& rect, Metric metric) {
 
 float Field(const TwipsRect& rect, Metric metric) { return Field(const_cast<TwipsRect&>(rect), metric); }
 
+std::string_view NameOf(Metric metric) {
+  switch (metric) {
+    case Metric::Left:
+      return "Left";
+    case Metric::Top:
+      return "Top";
+    case Metric::Width:
+      return "Width";
+    case Metric::Height:
+      break;
+  }
+  return "Height";
+}
+
 bool HasMenu(const FormDefinition& form) {
   return std::any_of(form.controls.begin(), form.controls.end(),
                      [](const ControlDefinition& c) { return c.kind == ControlKind::MenuItem; });
@@ -53,6 +67,17 @@ void HeadlessWindowServices::Record(std::string_view operation, std::string_view
 
 void HeadlessWindowServices::Record(std::string_view operation, ControlRef control) const {
   Record(operation, recordCalls ? Describe(control) : std::string());
+}
+
+// Which property a geometry call touches matters as much as which control.
+void HeadlessWindowServices::Record(std::string_view operation, std::string_view subject, Metric metric) const {
+  std::string line;
+  if (recordCalls) line.append(subject).append(" ").append(NameOf(metric));
+  Record(operation, line);
+}
+
+void HeadlessWindowServices::Record(std::string_view operation, ControlRef control, Metric metric) const {
+  Record(operation, recordCalls ? Describe(control) : std::string(), metric);
 }
 
 HeadlessWindowServices::FormState& HeadlessWindowServices::LiveForm(const FormDefinition& form,
@@ -144,12 +169,12 @@ void HeadlessWindowServices::UnloadForm(const FormDefinition& form) {
 }
 
 float HeadlessWindowServices::GetFormMetric(const FormDefinition& form, Metric metric) const {
-  Record("GetFormMetric", form.name);
+  Record("GetFormMetric", form.name, metric);
   return Field(LiveForm(form, "GetFormMetric").outer, metric);
 }
 
 void HeadlessWindowServices::SetFormMetric(const FormDefinition& form, Metric metric, float twips) {
-  Record("SetFormMetric", form.name);
+  Record("SetFormMetric", form.name, metric);
   if (metric == Metric::Width || metric == Metric::Height) {
     throw WindowSystemError("SetFormMetric", "the program does not size windows");
   }
@@ -181,14 +206,14 @@ std::u16string HeadlessWindowServices::GetText(ControlRef control) const {
 }
 
 void HeadlessWindowServices::SetMetric(ControlRef control, Metric metric, float twips) {
-  Record("SetMetric", control);
+  Record("SetMetric", control, metric);
   RequireKind(control, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox},
               "SetMetric");
   Field(LiveControl(control, "SetMetric").geometry, metric) = twips;
 }
 
 float HeadlessWindowServices::GetMetric(ControlRef control, Metric metric) const {
-  Record("GetMetric", control);
+  Record("GetMetric", control, metric);
   return Field(LiveControl(control, "GetMetric").geometry, metric);
 }
 

@@ -84,7 +84,8 @@ class HeadlessWindowServices final : public WindowServices {
   std::optional<int> exitStatus;
   [[nodiscard]] bool Running() const { return !exitStatus.has_value(); }
 
-  // Every service call, in order, as "Operation Form.Control" lines, while
+  // Every service call, in order, as "Operation Form.Control" lines (geometry
+  // calls add the property: "SetMetric Form1.Text1 Top"), while
   // recordCalls is on (long soak runs turn it off).
   mutable std::vector<std::string> calls;
   bool recordCalls = true;
@@ -106,6 +107,8 @@ class HeadlessWindowServices final : public WindowServices {
 
   void Record(std::string_view operation, std::string_view subject = {}) const;
   void Record(std::string_view operation, ControlRef control) const;
+  void Record(std::string_view operation, std::string_view subject, Metric metric) const;
+  void Record(std::string_view operation, ControlRef control, Metric metric) const;
   FormState& LiveForm(const FormDefinition& form, std::string_view operation);
   [[nodiscard]] const FormState& LiveForm(const FormDefinition& form, std::string_view operation) const;
   ControlState& LiveControl(ControlRef control, std::string_view operation);
