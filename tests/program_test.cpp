@@ -134,19 +134,49 @@ TEST_F(VornicProgram, RefusalSpeaksTheChosenLanguage) {
   EXPECT_EQ(Label1(), u"");
 }
 
-TEST_F(VornicProgram, TheNoticeIsWrittenOnlyAfterTheMessageBoxIsClosed) {
-  ui.answerMessageBox = [this](std::u16string_view) {
-    // The box is modal: timers and the about window go on, Text1 is untouched.
-    EXPECT_EQ(Text1(), u"abc");
-    ui.Tick();
-    ui.ChooseMenu(Form1::mnuCheck);
-    EXPECT_EQ(Text1(), u"abc");
-    EXPECT_EQ(Label1(), u" = 3");
-  };
+TEST_F(VornicProgram, WhileTheLimitBoxIsOpenOnlyTicksAndTheAboutWindowGetThrough) {
+  ui.ChooseMenu(Form1::mnuCheck);
   CountWith(u"abc");
+  int boxesOpen = 0;
+  ui.answerMessageBox = [&](std::u16string_view) {
+    ++boxesOpen;
+    ASSERT_EQ(boxesOpen, 1) << "a count ran inside the count";
+    // What a screen reader can still press while the box keeps out the mouse.
+    ui.Click(Form1::Command1);
+    ui.Click(Form1::Command2);
+    ui.Click(Form1::Command3);
+    ui.ChooseMenu(Form1::mnuEn);
+    ui.ChooseMenu(Form1::mnuCheck);
+    ui.Tick();
+    ui.Click(Form2::Label2);
+    --boxesOpen;
+  };
   CountWith(std::u16string(60000, u'y'));
+  EXPECT_EQ(ui.messagesShown.size(), 1U);
   EXPECT_EQ(Text1(), u"\u5236\u9650\u306B\u9054\u3057\u307E\u3057\u305F\u3002");
-  EXPECT_TRUE(ui.IsVisible(Form2::Window));
+  EXPECT_EQ(Label1(), u" = 3");
+  EXPECT_TRUE(ui.clipboard.text.has_value());
+  ExpectCaptions(UiLanguage::Japanese);
+  EXPECT_EQ(ui.GetMetric(Form1::Label1, Metric::Top), 400);  // the tick got through
+  EXPECT_FALSE(ui.IsLoaded(Form2::Window));                  // and so did the about window's Close
+
+  ui.Click(Form1::Command2);  // with the box closed, clicks count again
+  EXPECT_EQ(Text1(), u"");
+}
+
+TEST_F(VornicProgram, AFailureWhileTheProgramIsEndingIsReportedOnce) {
+  // A tick fails while the limit box is open; the count then resumes and its
+  // next call fails too, its window gone.
+  ui.answerMessageBox = [this](std::u16string_view) {
+    ui.FailNext("SetMetric");
+    ui.Tick();
+    ui.Tick();
+  };
+  CountWith(std::u16string(50001, u'y'));
+  EXPECT_EQ(ui.exitStatus, 1);
+  ASSERT_EQ(ui.fatalErrorsShown.size(), 1U);
+  EXPECT_NE(Utf16ToUtf8(ui.fatalErrorsShown[0]).find("SetMetric"), std::string::npos);
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "EndProgram"), 1);
 }
 
 TEST_F(VornicProgram, AClipboardChangedDuringTheCountCannotSlipPastTheLimit) {

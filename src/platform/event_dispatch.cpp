@@ -1,5 +1,6 @@
 #include "platform/event_dispatch.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/text_conversion.h"
@@ -19,6 +20,10 @@ Handler FindHandler(const FormDefinition& form, int control, EventKind event) {
 }  // namespace
 
 void ReportFailureAndEnd(WindowServices& services, const char* what) {
+  // A failure while the program is already ending (a handler resuming after
+  // its message box, its windows gone) follows from the first: report once.
+  if (services.dispatchState.ending) return;
+  services.dispatchState.ending = true;
   // Reporting may itself fail (the window system is what failed); the
   // program must end regardless.
   try {
@@ -33,9 +38,19 @@ void ReportFailureAndEnd(WindowServices& services, const char* what) {
 }
 
 bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event) {
+  DispatchState& state = services.dispatchState;
+  if (state.ending) return false;
   const Handler handler = FindHandler(form, control, event);
   if (handler == nullptr) return true;
-  return RunGuarded(services, [&] { handler(services); });
+  // A form waiting inside one of its handlers (its message box open) takes no
+  // clicks or menu choices until that handler returns; a screen reader can
+  // still press what the modal box keeps the mouse from. Timers go on.
+  const auto& busy = state.formsInHandler;
+  if (event != EventKind::TimerTick && std::find(busy.begin(), busy.end(), &form) != busy.end()) return true;
+  state.formsInHandler.push_back(&form);
+  const bool succeeded = RunGuarded(services, [&] { handler(services); });
+  state.formsInHandler.pop_back();
+  return succeeded;
 }
 
 void LoadFormAndRunHandler(WindowServices& services, const FormDefinition& form) {

@@ -9,8 +9,10 @@ namespace vornic {
 
 inline constexpr int kFailureExitStatus = 1;
 
-// Runs the handler routed to this event of the form, if it has one. Returns
-// false when a failure ended the program.
+// Runs the handler routed to this event of the form, if it has one. Clicks and
+// menu choices of a form that is waiting inside one of its own handlers are
+// dropped, and so is every event once a failure is ending the program.
+// Returns false when a failure ended the program.
 bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
 
 // Creates a form and runs its load handler, if it has one. Failures propagate.
@@ -20,6 +22,7 @@ void LoadFormAndRunHandler(WindowServices& services, const FormDefinition& form)
 template <typename Action>
 bool RunGuarded(WindowServices& services, Action&& action);
 
+// Shows the failure and ends the program; only the first failure is shown.
 void ReportFailureAndEnd(WindowServices& services, const char* what);
 
 template <typename Action>

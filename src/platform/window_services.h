@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/form_definition.h"
 
@@ -17,6 +18,13 @@ inline constexpr int kPlainTextFormat = 1;
 inline constexpr std::u16string_view kApplicationTitle = u"Vornic";
 
 enum class Metric : std::uint8_t { Left, Top, Width, Height };
+
+// What the event dispatch (event_dispatch.cpp) remembers between events of one
+// program; backends leave it alone.
+struct DispatchState {
+  std::vector<const FormDefinition*> formsInHandler;  // innermost last
+  bool ending = false;                                // a failure has been reported
+};
 
 class WindowServices {
  public:
@@ -67,6 +75,8 @@ class WindowServices {
   virtual void ReportFatalError(std::u16string_view message) = 0;
   virtual void EndProgram(int exitStatus) = 0;
   virtual int RunEventLoop() = 0;
+
+  DispatchState dispatchState;
 
   // Shorthands that read like the handlers' descriptions.
   void SetLeft(ControlRef c, float twips) { SetMetric(c, Metric::Left, twips); }

@@ -208,6 +208,7 @@ int QtWindowServices::RunEventLoop() {
   // The request to end is used up; a later loop starts afresh.
   ended_ = false;
   exitStatus_ = 0;
+  dispatchState = {};
   return status;
 }
 
