@@ -11,12 +11,14 @@ usage: accessibility_test.py VORNIC
 
 import os
 import sys
+import tempfile
+import time
 
 import pyatspi
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end_test import (Desktop, Vornic, check, clipboard_holds, clipboard_is_empty,  # noqa: E402
-                             put_on_clipboard, shown, wait_for)
+                             extents, find_one, put_on_clipboard, shown, wait_for)
 
 TEXT_BOX_NAME = "クリップボードのテキスト (Clipboard text)"
 SAMPLE = "読み上げ\r\nscreen reader"  # 4 + 13 characters between the line break
@@ -162,6 +164,55 @@ def test_about_window_reads_and_closes(vornic):
     check(vornic.process.poll() is None, "Vornic still runs")
 
 
+def message_boxes(vornic):
+    return vornic.top_level(pyatspi.ROLE_ALERT) + vornic.top_level(pyatspi.ROLE_DIALOG)
+
+
+def test_nothing_reenters_the_limit_box(desktop, vornic):
+    """The box keeps out the mouse, not a screen reader: presses on the main
+    window's buttons while it is open must do nothing. The about window still
+    works."""
+    put_on_clipboard(desktop, SAMPLE)
+    do(vornic.button(0), "Press")
+    wait_for("the count", lambda: vornic.count_label() == " = 17")
+    choose(vornic, "Author", "Check")
+    about = wait_for("the about window", lambda: vornic.about_windows()[0] if vornic.about_windows() else None)
+    put_on_clipboard(desktop, "b" * 50001)
+    do(vornic.button(0), "Press")
+    box = wait_for("the limit box", lambda: message_boxes(vornic)[0] if message_boxes(vornic) else None)
+    for position in range(3):
+        do(vornic.button(position), "Press")
+    do(wait_for("its Close label", lambda: close_label(about)), "Press")
+    wait_for("the about window to close behind the box", lambda: not vornic.about_windows())
+    time.sleep(1)  # a button's press clicks after a short delay: give a wrongly delivered one time to run
+    check(len(message_boxes(vornic)) == 1, "a press opened a second limit box")
+    check(vornic.display() == (" = 17", "読み上げ\nscreen reader"), "a press changed the display: %r" % (vornic.display(),))
+    check(clipboard_holds("UTF8_STRING", b"b" * 50001), "a press emptied the clipboard")
+    do(find_one(box, pyatspi.ROLE_PUSH_BUTTON), "Press")
+    wait_for("the limit notice", lambda: vornic.display() == (" = 17", "Limitation reached."))
+    check(not message_boxes(vornic), "another box followed the first")
+
+
+def test_command_line_is_ignored(desktop, program):
+    """Vornic takes no command line, so Qt's own options must not reach Qt:
+    no mirrored layout, no other title, no style sheet read from a file."""
+    with tempfile.NamedTemporaryFile("w", suffix=".qss", delete=False) as style:
+        style.write("QPushButton { min-height: 200px; }\n")
+    try:
+        other = Vornic(desktop, program, ["-reverse", "-qwindowtitle", "Other", "-stylesheet", style.name])
+        check(other.main_window() is not None, "the main window is titled Vornic")
+        check(button_names(other) == ["文字数", "表示クリア", "クリップボードクリア"], "buttons left to right, not mirrored")
+        bar = children_of(other.main_window(), pyatspi.ROLE_MENU_BAR)[0]
+        titles = sorted(children_of(bar, pyatspi.ROLE_MENU_ITEM), key=lambda title: extents(title)[0])
+        check([title.name for title in titles] == ["著作", "言語"], "menus left to right, not mirrored")
+        heights = [extents(button)[3] for button in other.buttons()]
+        check(heights == [25, 25, 25], "buttons 375 twips high, not styled from a file: %r" % heights)
+        other.process.terminate()
+        other.process.wait(timeout=10)
+    finally:
+        os.unlink(style.name)
+
+
 def main():
     desktop = Desktop()
     try:
@@ -170,6 +221,8 @@ def main():
         test_buttons_through_actions(desktop, vornic)
         test_language_through_menus(vornic)
         test_about_window_reads_and_closes(vornic)
+        test_nothing_reenters_the_limit_box(desktop, vornic)
+        test_command_line_is_ignored(desktop, sys.argv[1])
     finally:
         desktop.close()
     print("accessibility: all checks passed")

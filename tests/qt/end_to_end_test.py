@@ -108,9 +108,9 @@ def find_one(node, role, name=None):
 
 
 class Vornic:
-    def __init__(self, desktop, program):
+    def __init__(self, desktop, program, arguments=()):
         environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.process = desktop.start([program], env=environment, stdout=None, stderr=None)
+        self.process = desktop.start([program, *arguments], env=environment, stdout=None, stderr=None)
         self.app = wait_for("Vornic on the accessibility bus", self.find_application)
         self.app.set_cache_mask(pyatspi.Atspi.Cache.NONE)
         wait_for("the main window", lambda: self.main_window() and self.button(0))

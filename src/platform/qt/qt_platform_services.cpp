@@ -22,9 +22,13 @@ void PreferX11() {
 
 std::unique_ptr<WindowServices> CreatePlatformServices(int argc, char** argv) {
   PreferX11();
-  // QApplication keeps a reference to argc for its whole life.
-  static int applicationArgc = argc;
-  return std::make_unique<qt::QtWindowServices>(applicationArgc, argv);
+  // Vornic takes no command line: Qt gets the program's name only, so that
+  // its own options (-reverse, -qwindowtitle, -stylesheet FILE) do nothing.
+  // QApplication keeps references to both for its whole life.
+  static char fallbackName[] = "vornic";
+  static char* programName[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+  static int applicationArgc = 1;
+  return std::make_unique<qt::QtWindowServices>(applicationArgc, programName);
 }
 
 }  // namespace vornic
