@@ -15,6 +15,7 @@ struct WindowSearch {
   const wchar_t* className;  // null: any
   const wchar_t* title;
   HWND found;
+  std::vector<HWND>* all;  // null: stop at the first
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
@@ -25,11 +26,13 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   if (search.className != nullptr && ClassName(window) != search.className) return TRUE;
   if (WindowText(window) != search.title) return TRUE;
   search.found = window;
-  return FALSE;
+  if (search.all == nullptr) return FALSE;
+  search.all->push_back(window);
+  return TRUE;
 }
 
 HWND FindTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title) {
-  WindowSearch search{processId, className, title, nullptr};
+  WindowSearch search{processId, className, title, nullptr, nullptr};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -145,14 +148,20 @@ VornicProcess::VornicProcess() {
   if (menuMemory_ == nullptr || menuReady_ == nullptr || menuProbeHook_ == nullptr) {
     throw std::runtime_error("cannot install the menu probe");
   }
-  // In z-order, which is the tab order.
-  const std::vector<HWND> children = Children(form1);
-  if (children.size() != 5) throw std::runtime_error("Form1 should have five child windows");
-  text1 = children[0];
-  command1 = children[1];
-  label1 = children[2];
-  command2 = children[3];
-  command3 = children[4];
+  // By kind, the buttons in z-order, which is the tab order.
+  std::vector<HWND> buttons;
+  for (HWND child : Children(form1)) {
+    const std::wstring kind = ClassName(child);
+    if (kind == L"Button") buttons.push_back(child);
+    if (kind == L"Edit") text1 = child;
+    if (kind == L"Static") label1 = child;
+  }
+  if (Children(form1).size() != 5 || buttons.size() != 3 || text1 == nullptr || label1 == nullptr) {
+    throw std::runtime_error("Form1 should have a text box, three buttons and a label");
+  }
+  command1 = buttons[0];
+  command2 = buttons[1];
+  command3 = buttons[2];
   // The first layout tick moves Label1 under the buttons.
   if (!WaitUntil([&] { return ClientRectOf(label1).left == 0; })) throw std::runtime_error("no layout tick");
 }
@@ -226,6 +235,13 @@ std::vector<std::wstring> VornicProcess::MenuCaptions() const {
 }
 
 HWND VornicProcess::FindForm(const wchar_t* title) const { return FindTopLevel(process_.dwProcessId, nullptr, title); }
+
+std::vector<HWND> VornicProcess::MessageBoxes() const {
+  std::vector<HWND> boxes;
+  WindowSearch search{process_.dwProcessId, L"#32770", L"Vornic", nullptr, &boxes};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return boxes;
+}
 
 HWND VornicProcess::WaitForMessageBox() const {
   HWND box = nullptr;

@@ -90,6 +90,8 @@ class VornicProcess {
   // The message box of the program (caption "Vornic"), waited for.
   [[nodiscard]] HWND WaitForMessageBox() const;
   [[nodiscard]] HWND FindForm(const wchar_t* title) const;
+  // Every message box of the program on the screen now, topmost first.
+  [[nodiscard]] std::vector<HWND> MessageBoxes() const;
 
   [[nodiscard]] bool WaitForExit(DWORD* exitCode) const;
   [[nodiscard]] bool IsRunning() const;

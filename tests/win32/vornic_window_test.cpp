@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/twips.h"
 #include "vornic_driver.h"
@@ -60,9 +61,11 @@ TEST_F(VornicWindowTest, StartsInJapaneseWithTheCreatedControls) {
   EXPECT_EQ(WindowText(vornic.text1), L"");
   EXPECT_EQ(WindowText(vornic.label1), L"");
 
-  // Tab order (z-order): Text1, Command1, Command2, Command3; the label takes no focus.
-  EXPECT_EQ(ClassName(vornic.text1), L"Edit");
-  EXPECT_EQ(ClassName(vornic.label1), L"Static");
+  // Tab order (z-order): Text1, Command1, Command2, Command3; the label takes
+  // no focus and lies below them all, so that before the first tick (at 4200, 0)
+  // it does not cover Command2 and Command3.
+  EXPECT_EQ(Children(vornic.form1),
+            (std::vector<HWND>{vornic.text1, vornic.command1, vornic.command2, vornic.command3, vornic.label1}));
   for (HWND button : {vornic.command1, vornic.command2, vornic.command3}) {
     EXPECT_EQ(ClassName(button), L"Button");
     EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON) << "no default button";
@@ -175,6 +178,46 @@ TEST_F(VornicWindowTest, TextOverTheLimitIsRefusedWithAMessageInTheCurrentLangua
             L"character\"]");
   AnswerMessageBox(vornic, box);
   EXPECT_EQ(WindowText(vornic.text1), L"Limitation reached.");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 3");
+}
+
+TEST_F(VornicWindowTest, WhileTheLimitBoxIsOpenTheMainWindowTakesNoCommandsButTicksGoOn) {
+  VornicProcess vornic;
+  clipboard.SetText(L"abc");
+  vornic.Click(vornic.command1);
+  clipboard.SetText(std::wstring(50001, L'x'));
+  vornic.PostClick(vornic.command1);
+  HWND box = vornic.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+
+  // What another program or a screen reader can still send past the box.
+  UINT english = 0;
+  for (const VornicProcess::MenuItem& item : vornic.MenuItems()) english = item.caption == L"英語" ? item.id : english;
+  ASSERT_NE(english, 0U);
+  for (HWND button : {vornic.command1, vornic.command2, vornic.command3}) {
+    PostMessageW(vornic.form1, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+  }
+  PostMessageW(vornic.form1, WM_COMMAND, MAKEWPARAM(english, 0), 0);
+  // The menus are read by a message posted after them all: they were handled.
+  EXPECT_EQ(vornic.MenuCaptions(), (std::vector<std::wstring>{L"著作", L"確認", L"言語", L"英語", L"日本語"}));
+  EXPECT_EQ(vornic.MessageBoxes(), std::vector<HWND>{box});
+  EXPECT_EQ(WindowText(vornic.text1), L"abc");
+  EXPECT_EQ(WindowText(vornic.label1), L" = 3");
+  EXPECT_EQ(WindowText(vornic.command1), L"文字数");
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+
+  // The layout still follows the window.
+  const LONG before = ClientRectOf(vornic.command3).right;
+  RECT outer{};
+  GetWindowRect(vornic.form1, &outer);
+  SetWindowPos(vornic.form1, nullptr, 0, 0, outer.right - outer.left + 80, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(WaitUntil([&] { return ClientRectOf(vornic.command3).right != before; }));
+
+  AnswerMessageBox(vornic, box);
+  EXPECT_TRUE(vornic.MessageBoxes().empty());
+  EXPECT_EQ(WindowText(vornic.text1), L"制限に達しました。");
   EXPECT_EQ(WindowText(vornic.label1), L" = 3");
 }
 

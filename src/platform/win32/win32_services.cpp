@@ -1,6 +1,7 @@
 #include "platform/win32/win32_services.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "platform/event_dispatch.h"
@@ -225,16 +226,17 @@ void Win32Services::PlaceForm(LiveForm& form) {
 }
 
 // Tab order is z-order, and each new child goes to the bottom: create them
-// in tab-index order.
+// in tab-index order. Labels and pictures take no focus and go below every
+// control that does, so that a label not yet laid out never covers a button.
 void Win32Services::CreateControls(LiveForm& form) {
   std::vector<std::size_t> order(form.controls.size());
   for (std::size_t index = 0; index < order.size(); ++index) order[index] = index;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const int tabA = form.Definition(a).tabIndex;
-    const int tabB = form.Definition(b).tabIndex;
-    if ((tabA < 0) != (tabB < 0)) return tabB < 0;
-    return tabA < tabB;
-  });
+  const auto rank = [&](std::size_t index) {
+    const ControlDefinition& control = form.Definition(index);
+    const bool takesFocus = control.kind == ControlKind::PushButton || control.kind == ControlKind::TextBox;
+    return std::tuple(!takesFocus, control.tabIndex < 0, control.tabIndex);
+  };
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
   for (const std::size_t index : order) CreateControl(form, index);
 }
 
