@@ -271,8 +271,11 @@ HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner) {
       owner.reset(brush);
       return brush;
     }
-    default:
-      return GetSysColorBrush(SystemColourIndex(colour.kind));  // owned by the system
+    default: {
+      HBRUSH brush = GetSysColorBrush(SystemColourIndex(colour.kind));  // owned by the system
+      if (brush == nullptr) ThrowFailure("GetSysColorBrush", "no brush for the system colour");
+      return brush;
+    }
   }
 }
 

@@ -50,7 +50,7 @@ FontRequest DefaultFontRequest() {
   HDC screen = GetDC(nullptr);
   if (screen == nullptr) ThrowFailure("GetDC", "no screen device context");
   const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  if (ReleaseDC(nullptr, screen) == 0) ThrowFailure("ReleaseDC", "the screen device context was not released");
   const LOGFONTW& font = metrics.lfMessageFont;
   const float points = static_cast<float>(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight) * 72.0F /
                        static_cast<float>(systemDpi > 0 ? systemDpi : USER_DEFAULT_SCREEN_DPI);
@@ -134,6 +134,7 @@ void Win32Services::LoadForm(const FormDefinition& definition) {
   form.fontRequest = definition.font != nullptr ? RequestOf(*definition.font) : DefaultFontRequest();
   form.background = ColourBrush(definition.background, form.ownedBackground);
   if (form.background == nullptr) form.background = GetSysColorBrush(COLOR_BTNFACE);
+  if (form.background == nullptr) ThrowFailure("GetSysColorBrush", "no brush for the dialog colour");
   try {
     CreateMenus(form);
   } catch (...) {
@@ -363,7 +364,12 @@ void Win32Services::FormDestroyed(const LiveForm& form) {
   // The window may have gone in a sent message, which does not return from
   // GetMessage: wake the loop so that it sees no window is left. (Not
   // WM_QUIT: a failure report may still have to show its message box.)
-  if (forms_.empty()) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+  // Called from the window procedure: a failure is reported, not thrown.
+  if (forms_.empty()) {
+    RunGuarded(*this, [] {
+      if (!PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0)) ThrowLastError("PostThreadMessage");
+    });
+  }
 }
 
 float Win32Services::GetFormMetric(const FormDefinition& definition, Metric metric) const {
