@@ -16,13 +16,14 @@ struct WindowSearch {
   const wchar_t* title;
   HWND found;
   std::vector<HWND>* all;  // null: stop at the first
+  bool hiddenToo = false;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<WindowSearch*>(parameter);
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  if (processId != search.processId || !IsWindowVisible(window)) return TRUE;
+  if (processId != search.processId || (!search.hiddenToo && !IsWindowVisible(window))) return TRUE;
   if (search.className != nullptr && ClassName(window) != search.className) return TRUE;
   if (WindowText(window) != search.title) return TRUE;
   search.found = window;
@@ -185,6 +186,8 @@ void VornicProcess::PostClick(HWND button) const { PostMessageW(button, BM_CLICK
 
 void VornicProcess::Sync() const { SendMessageW(form1, WM_NULL, 0, 0); }
 
+void VornicProcess::SyncPosted() const { static_cast<void>(AskProbe(0, 0)); }
+
 // Wine keeps menus and fonts per process, so the probe reads them from
 // inside Vornic.
 std::wstring VornicProcess::AskProbe(WPARAM question, LPARAM about) const {
@@ -247,6 +250,12 @@ HWND VornicProcess::WaitForMessageBox() const {
   HWND box = nullptr;
   WaitUntil([&] { return (box = FindTopLevel(process_.dwProcessId, L"#32770", L"Vornic")) != nullptr; });
   return box;
+}
+
+HWND VornicProcess::MessageBoxNow() const {
+  WindowSearch search{process_.dwProcessId, L"#32770", L"Vornic", nullptr, nullptr, true};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 bool VornicProcess::WaitForExit(DWORD* exitCode) const {

@@ -86,9 +86,15 @@ class VornicProcess {
   [[nodiscard]] std::wstring FontFace(HWND control) const;
   // Waits until the program handled everything posted before.
   void Sync() const;
+  // Waits until the program's own message loop, or a message box's, takes
+  // the next posted message: unlike Sync, not answered while the program
+  // waits inside a call that sends to another process.
+  void SyncPosted() const;
 
   // The message box of the program (caption "Vornic"), waited for.
   [[nodiscard]] HWND WaitForMessageBox() const;
+  // The message box if one exists now, shown yet or not.
+  [[nodiscard]] HWND MessageBoxNow() const;
   [[nodiscard]] HWND FindForm(const wchar_t* title) const;
   // Every message box of the program on the screen now, topmost first.
   [[nodiscard]] std::vector<HWND> MessageBoxes() const;

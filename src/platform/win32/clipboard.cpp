@@ -1,6 +1,5 @@
 // The clipboard: plain-text test, Unicode text, emptying.
-#include <algorithm>
-
+#include "platform/win32/clipboard_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace vornic::win32 {
@@ -38,51 +37,90 @@ class OpenClipboardSession {
   bool open_ = true;
 };
 
+// A failure whose last error may be left unset: name the operation either way.
+[[noreturn]] void ThrowErrorOr(const char* operation, DWORD error, const char* reason) {
+  if (error == ERROR_SUCCESS) ThrowFailure(operation, reason);
+  ThrowSystemError(operation, error);
+}
+
 class GlobalLockSession {
  public:
-  explicit GlobalLockSession(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {
+  explicit GlobalLockSession(HGLOBAL memory) : memory_(memory) {
+    SetLastError(ERROR_SUCCESS);
+    size_ = GlobalSize(memory);
+    if (size_ == 0) ThrowErrorOr("GlobalSize", GetLastError(), "the memory block is empty or discarded");
+    data_ = GlobalLock(memory);
     if (data_ == nullptr) ThrowLastError("GlobalLock");
   }
-  ~GlobalLockSession() { GlobalUnlock(memory_); }
+  ~GlobalLockSession() {
+    if (data_ != nullptr) GlobalUnlock(memory_);
+  }
   GlobalLockSession(const GlobalLockSession&) = delete;
   GlobalLockSession& operator=(const GlobalLockSession&) = delete;
   GlobalLockSession(GlobalLockSession&&) = delete;
   GlobalLockSession& operator=(GlobalLockSession&&) = delete;
 
   [[nodiscard]] const void* Data() const { return data_; }
+  [[nodiscard]] std::size_t Size() const { return size_; }
+
+  // FALSE with no error means the last lock is gone, as it should be.
+  void Unlock() {
+    data_ = nullptr;
+    SetLastError(ERROR_SUCCESS);
+    if (!GlobalUnlock(memory_) && GetLastError() != ERROR_SUCCESS) ThrowLastError("GlobalUnlock");
+  }
 
  private:
   HGLOBAL memory_;
-  void* data_;
+  std::size_t size_ = 0;
+  void* data_ = nullptr;
 };
+
+// Whether the open clipboard lists the format, synthesised ones included.
+// The end of the list is documented to leave no error, so a failure is
+// told apart from an absent format; IsClipboardFormatAvailable can leave a
+// stale error behind for an absent one.
+bool ListsFormat(UINT format) {
+  UINT listed = 0;
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    listed = EnumClipboardFormats(listed);
+    if (listed == format) return true;
+    if (listed == 0) {
+      if (GetLastError() != ERROR_SUCCESS) ThrowLastError("EnumClipboardFormats");
+      return false;
+    }
+  }
+}
 
 }  // namespace
 
-// Format 1 (CF_TEXT) is there whenever any text is: Windows converts
+// Format 1 (CF_TEXT) is listed whenever any text is: Windows converts
 // between the text formats on demand.
 bool Win32Services::ClipboardHasFormat(int format) {
-  SetLastError(ERROR_SUCCESS);
-  if (IsClipboardFormatAvailable(static_cast<UINT>(format))) return true;
-  if (GetLastError() != ERROR_SUCCESS) ThrowLastError("IsClipboardFormatAvailable");
-  return false;
+  OpenClipboardSession clipboard;
+  const bool listed = ListsFormat(static_cast<UINT>(format));
+  clipboard.Close();
+  return listed;
 }
 
-// The text ends at its first NUL, and never past the memory block.
 std::u16string Win32Services::ClipboardGetText() {
   OpenClipboardSession clipboard;
+  SetLastError(ERROR_SUCCESS);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  // Another program may have emptied the clipboard since the format test:
-  // then there is no text, which is not a failure.
-  if (data == nullptr && !IsClipboardFormatAvailable(CF_UNICODETEXT)) return {};
-  if (data == nullptr) ThrowLastError("GetClipboardData");
-  std::u16string text;
-  {
-    const GlobalLockSession lock(data);
-    const std::size_t capacity = GlobalSize(data) / sizeof(wchar_t);
-    const auto* units = static_cast<const wchar_t*>(lock.Data());
-    const wchar_t* end = std::find(units, units + capacity, L'\0');
-    text.assign(units, end);
+  if (data == nullptr) {
+    const DWORD error = GetLastError();
+    // Emptied since the format test (also when an owner that announced the
+    // text has gone without rendering it): no text, which is not a failure.
+    if (!ListsFormat(CF_UNICODETEXT)) {
+      clipboard.Close();
+      return {};
+    }
+    ThrowErrorOr("GetClipboardData", error, "the program that owns the clipboard did not provide the text");
   }
+  GlobalLockSession lock(data);
+  std::u16string text = DecodeUnicodeTextBlock(lock.Data(), lock.Size());
+  lock.Unlock();
   clipboard.Close();
   return text;
 }

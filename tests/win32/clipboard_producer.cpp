@@ -1,0 +1,202 @@
+// Puts one clipboard profile on the system clipboard the way real programs
+// do, then stays alive as its owner until the quit event is set.
+//
+// Usage: clipboard_producer.exe PROFILE READY_EVENT QUIT_EVENT
+// Sets READY_EVENT once the clipboard holds the profile (for an owner that
+// exits, once it has gone); exits 2 on failure.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// windows.h first
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+enum class Owner {
+  Window,    // an owner window that answers WM_RENDERFORMAT
+  None,      // OpenClipboard(NULL), as console tools and some libraries do
+  Ignoring,  // announces the text, answers WM_RENDERFORMAT without rendering
+  Exited,    // announces the text, then ends without rendering
+};
+
+std::wstring g_delayedText;  // rendered on WM_RENDERFORMAT
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "clipboard_producer: %s failed (error %lu)\n", what, GetLastError());
+  std::exit(2);
+}
+
+HGLOBAL Block(const void* bytes, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (memory == nullptr) Fail("GlobalAlloc");
+  if (size > 0) {
+    void* data = GlobalLock(memory);
+    if (data == nullptr) Fail("GlobalLock");
+    std::memcpy(data, bytes, size);
+    GlobalUnlock(memory);
+  }
+  return memory;
+}
+
+// Exactly these code units: a terminating NUL only where the text has one.
+HGLOBAL Units(std::wstring_view units) { return Block(units.data(), units.size() * sizeof(wchar_t)); }
+HGLOBAL Bytes(std::string_view bytes) { return Block(bytes.data(), bytes.size()); }
+
+// A null handle announces the format for rendering later; its result is
+// null on success too.
+void Put(UINT format, HANDLE data) {
+  if (SetClipboardData(format, data) == nullptr && data != nullptr) Fail("SetClipboardData");
+}
+
+HGLOBAL Dib(bool v5) {
+  const DWORD headerSize = v5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER);
+  std::string block(headerSize + 4 * 4 * 4, '\x7f');
+  BITMAPV5HEADER header{};
+  header.bV5Size = headerSize;
+  header.bV5Width = 4;
+  header.bV5Height = 4;
+  header.bV5Planes = 1;
+  header.bV5BitCount = 32;
+  header.bV5Compression = BI_RGB;
+  header.bV5SizeImage = 4 * 4 * 4;
+  header.bV5CSType = 0x73524742;  // LCS_sRGB, "sRGB"
+  std::memcpy(block.data(), &header, headerSize);
+  return Bytes(block);
+}
+
+HGLOBAL DroppedFiles() {
+  const std::wstring_view files{L"C:\\users\\Public\\a.txt\0C:\\users\\Public\\b.txt\0\0", 47};
+  std::string block(sizeof(DROPFILES), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  block.append(reinterpret_cast<const char*>(files.data()), files.size() * sizeof(wchar_t));
+  return Bytes(block);
+}
+
+// The clipboard's HTML format, as browsers put it beside the plain text.
+HGLOBAL Html() {
+  const std::string fragment = "<b>Bold</b> text";
+  const std::string head =
+      "Version:0.9\r\nStartHTML:0000000000\r\nEndHTML:0000000000\r\n"
+      "StartFragment:0000000000\r\nEndFragment:0000000000\r\n";
+  std::string html = head + "<html><body><!--StartFragment-->" + fragment + "<!--EndFragment--></body></html>";
+  const auto patch = [&](const char* key, std::size_t value) {
+    char digits[11];
+    std::snprintf(digits, sizeof digits, "%010zu", value);
+    html.replace(html.find(key) + std::strlen(key), 10, digits);
+  };
+  patch("StartHTML:", head.size());
+  patch("EndHTML:", html.size());
+  patch("StartFragment:", html.find(fragment));
+  patch("EndFragment:", html.find(fragment) + fragment.size());
+  return Bytes(html + '\0');
+}
+
+// Each profile fills the open, emptied clipboard.
+struct Profile {
+  const char* name;
+  Owner owner;
+  void (*put)();
+};
+
+using namespace std::string_view_literals;
+
+const Profile kProfiles[] = {
+    {"unicode", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"Hello, 世界\r\nline two\0"sv)); }},
+    {"ansi", Owner::Window, [] { Put(CF_TEXT, Bytes("Plain ANSI text\r\n\0"sv)); }},
+    {"ansi-japanese", Owner::Window,
+     [] {
+       // "日本語のテキスト" CR LF "です" in code page 932, from a Japanese program.
+       Put(CF_TEXT, Bytes("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x65\x83\x4c\x83\x58\x83\x67\r\n\x82\xc5\x82\xb7\0"sv));
+       const LCID japanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
+       Put(CF_LOCALE, Block(&japanese, sizeof japanese));
+     }},
+    {"oem", Owner::Window, [] { Put(CF_OEMTEXT, Bytes("OEM text\0"sv)); }},
+    {"delayed", Owner::Window,
+     [] {
+       g_delayedText = L"rendered late";
+       Put(CF_UNICODETEXT, nullptr);
+     }},
+    {"never-renders", Owner::Ignoring, [] { Put(CF_UNICODETEXT, nullptr); }},
+    {"owner-exited", Owner::Exited, [] { Put(CF_UNICODETEXT, nullptr); }},
+    {"bitmap", Owner::Window, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
+    {"bitmap-no-owner", Owner::None, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
+    {"dib", Owner::Window, [] { Put(CF_DIB, Dib(false)); }},
+    {"dib-no-owner", Owner::None, [] { Put(CF_DIB, Dib(false)); }},
+    {"dibv5", Owner::Window, [] { Put(CF_DIBV5, Dib(true)); }},
+    {"dibv5-no-owner", Owner::None, [] { Put(CF_DIBV5, Dib(true)); }},
+    {"files", Owner::Window, [] { Put(CF_HDROP, DroppedFiles()); }},
+    {"html", Owner::Window,
+     [] {
+       Put(RegisterClipboardFormatW(L"HTML Format"), Html());
+       Put(CF_UNICODETEXT, Units(L"Bold text\0"sv));
+     }},
+    {"empty", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"\0"sv)); }},
+    {"inner-nul", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"ab\0cd\0"sv)); }},
+    {"unterminated", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"abcd"sv)); }},
+    {"over-limit", Owner::Window, [] { Put(CF_UNICODETEXT, Units(std::wstring(50001, L'x') + L'\0')); }},
+};
+
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RENDERFORMAT && wParam == CF_UNICODETEXT && !g_delayedText.empty()) {
+    Put(CF_UNICODETEXT, Units(std::wstring_view{g_delayedText.c_str(), g_delayedText.size() + 1}));
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Profile* profile = nullptr;
+  for (const Profile& candidate : kProfiles) {
+    if (argc == 4 && std::strcmp(argv[1], candidate.name) == 0) profile = &candidate;
+  }
+  if (profile == nullptr) {
+    std::fprintf(stderr, "usage: clipboard_producer PROFILE READY_EVENT QUIT_EVENT\n");
+    return 2;
+  }
+  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
+  HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
+  if (ready == nullptr || quit == nullptr) Fail("OpenEvent");
+
+  HWND window = nullptr;
+  if (profile->owner != Owner::None) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = OwnerProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VornicClipboardProducer";
+    if (RegisterClassW(&windowClass) == 0) Fail("RegisterClass");
+    window = CreateWindowExW(0, windowClass.lpszClassName, L"producer", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             windowClass.hInstance, nullptr);
+    if (window == nullptr) Fail("CreateWindowEx");
+  }
+  if (!OpenClipboard(window)) Fail("OpenClipboard");
+  if (!EmptyClipboard()) Fail("EmptyClipboard");
+  profile->put();
+  if (!CloseClipboard()) Fail("CloseClipboard");
+
+  if (profile->owner == Owner::Exited) {
+    DestroyWindow(window);  // WM_RENDERALLFORMATS goes unanswered
+    SetEvent(ready);
+    return 0;
+  }
+  SetEvent(ready);
+  while (MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  return 0;
+}
