@@ -168,9 +168,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: clipboard_producer PROFILE READY_EVENT QUIT_EVENT\n");
     return 2;
   }
-  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
-  if (ready == nullptr || quit == nullptr) Fail("OpenEvent");
+  // Made here when the caller has not made them: then it runs until ended.
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, argv[3]);
+  if (ready == nullptr || quit == nullptr) Fail("CreateEvent");
 
   HWND window = nullptr;
   if (profile->owner != Owner::None) {

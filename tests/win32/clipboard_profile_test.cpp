@@ -33,10 +33,14 @@ constexpr Outcome kNothing = Outcome::NothingChanges;
 const Profile kProfiles[] = {
     {"unicode", kCounts, L"Hello, 世界\r\nline two", L" = 17"},
     {"ansi", kCounts, L"Plain ANSI text\r\n", L" = 15"},
+    // Code page 932 bytes with a Japanese CF_LOCALE: converted with the
+    // locale's code page, whatever the system's own.
     {"ansi-japanese", kCounts, L"日本語のテキスト\r\nです", L" = 10"},
     {"oem", kCounts, L"OEM text", L" = 8"},
     {"delayed", kCounts, L"rendered late", L" = 13"},
+    // A live owner asked for the text it announced gives none: a failed read.
     {"never-renders", Outcome::Failure, L"GetClipboardData", nullptr},
+    // What an owner announced but never rendered goes with it.
     {"owner-exited", kNothing, nullptr, nullptr},
     {"bitmap", kNothing, nullptr, nullptr},
     {"bitmap-no-owner", kNothing, nullptr, nullptr},
@@ -45,6 +49,7 @@ const Profile kProfiles[] = {
     {"dibv5", kNothing, nullptr, nullptr},
     {"dibv5-no-owner", kNothing, nullptr, nullptr},
     {"files", kNothing, nullptr, nullptr},
+    // HTML beside its plain text: the plain text counts.
     {"html", kCounts, L"Bold text", L" = 9"},
     {"empty", kCounts, L"", L" = 0"},
     {"inner-nul", kCounts, L"ab", L" = 2"},
