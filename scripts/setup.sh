@@ -4,10 +4,10 @@
 #   scripts/setup.sh test   to build and run every test, the Windows build included
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-noto-cjk libxcb-cursor0)
+run_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev fonts-noto-cjk libxcb-cursor0)
 test_packages=(
   "${run_packages[@]}"
-  clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev libxcb1-dev
+  clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xclip xdotool x11-utils openbox imagemagick
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile

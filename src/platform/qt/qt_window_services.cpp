@@ -10,6 +10,7 @@
 #include "platform/window_system_error.h"
 #include "qt_controls.h"
 #include "qt_form.h"
+#include "x11_clipboard.h"
 
 namespace vornic::qt {
 
@@ -59,20 +60,37 @@ FormWindow& QtWindowServices::LiveForm(const FormDefinition& form, const char* o
 }
 
 // Clipboard. On X11, another program owns the clipboard and is asked for its
-// data; Qt gives up on an owner that does not answer after a few seconds.
+// data directly: Qt's hasText() also says yes to a file list, and Qt reads
+// neither COMPOUND_TEXT nor the owner's own choice of encoding for TEXT.
+// Elsewhere, and when Vornic owns it, Qt's data is read, text/plain only.
+
+namespace {
+
+bool ReadsX11Clipboard(const QClipboard& clipboard) {
+  return QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard.ownsClipboard();
+}
+
+const QMimeData* QtPlainText(const QClipboard& clipboard) {
+  const QMimeData* data = clipboard.mimeData(QClipboard::Clipboard);
+  return data != nullptr && data->hasFormat(QStringLiteral("text/plain")) ? data : nullptr;
+}
+
+}  // namespace
 
 bool QtWindowServices::ClipboardHasFormat(int format) {
   if (format != kPlainTextFormat) return false;  // the only format Vornic asks for
-  const QMimeData* data = Clipboard("ClipboardHasFormat").mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->hasText();
+  const QClipboard& clipboard = Clipboard("ClipboardHasFormat");
+  if (ReadsX11Clipboard(clipboard)) return X11ClipboardHasText();
+  return QtPlainText(clipboard) != nullptr;
 }
 
 std::u16string QtWindowServices::ClipboardGetText() {
-  const QMimeData* data = Clipboard("ClipboardGetText").mimeData(QClipboard::Clipboard);
+  const QClipboard& clipboard = Clipboard("ClipboardGetText");
+  if (ReadsX11Clipboard(clipboard)) return X11ClipboardText();
   // The owner may have gone or changed the clipboard since the format test:
   // then there is no text, which is not a failure.
-  if (data == nullptr || !data->hasText()) return {};
-  return ToU16String(data->text());
+  const QMimeData* data = QtPlainText(clipboard);
+  return data != nullptr ? ToU16String(data->text()) : std::u16string();
 }
 
 void QtWindowServices::ClipboardClear() {

@@ -1,0 +1,19 @@
+// The X11 clipboard read on a connection of Vornic's own, so that the targets
+// its owner really offers decide what is text, not Qt's guesses from other
+// formats. Blocks while it waits for the owner, a few seconds at most.
+#pragma once
+
+#include <string>
+
+namespace vornic::qt {
+
+// Whether the clipboard's owner offers a plain-text target. No owner, or one
+// that does not answer, offers nothing.
+bool X11ClipboardHasText();
+
+// The text of the owner's best plain-text target; empty when there is none
+// (any more). Throws WindowSystemError naming ClipboardGetText when the owner
+// does not finish sending it.
+std::u16string X11ClipboardText();
+
+}  // namespace vornic::qt
