@@ -1,0 +1,128 @@
+"""Vornic against the clipboards that real X11 programs make.
+
+For each profile of the table, a producer program (never Vornic) puts exactly
+the targets named on the real X11 clipboard; the real Vornic is clicked with
+xdotool and read through AT-SPI. Then Clear of clipboard, pressed while the
+producer still owns the clipboard, must leave no owner and no format.
+Run on a private X server, in its own bus:
+
+usage: dbus-run-session -- scripts/with_x_server.sh -- clipboard_table_test.py VORNIC PRODUCER
+
+With VORNIC_SCREENSHOTS set to a folder, the screen is saved there after
+each profile.
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+
+import end_to_end_test as e2e
+
+NOTHING = ("nothing changes, no message",)
+LIMIT = ("the limit message",)
+
+
+def counts(label, text):
+    return ("counts", label, text)
+
+
+def fails(operation):
+    return ("a message naming the failed operation, then exit status 1", operation)
+
+
+JAPANESE = "日本語" * 16000  # 144000 bytes of UTF-8: three pieces, split inside characters
+
+# name, producer options, {TARGET[:TYPE]: bytes}, outcome
+PROFILES = [
+    ("UTF8_STRING only", [], {"UTF8_STRING": "Grüße, 世界 😀".encode()}, counts(" = 12", "Grüße, 世界 😀")),
+    ("text/plain;charset=utf-8 only", [], {"text/plain;charset=utf-8": "naïve\r\ncafé".encode()},
+     counts(" = 9", "naïve\ncafé")),
+    ("STRING only, Latin-1", [], {"STRING": b"caf\xe9"}, counts(" = 4", "café")),
+    # TEXT leaves the encoding to the owner: this one answers in UTF-8.
+    ("TEXT only", [], {"TEXT:UTF8_STRING": "日本 text".encode()}, counts(" = 7", "日本 text")),
+    ("COMPOUND_TEXT only", [], {"COMPOUND_TEXT": b"caf\xe9 \x1b%G" + "日本".encode() + b"\x1b%@"},
+     counts(" = 7", "café 日本")),
+    ("UTF8_STRING sent incrementally", ["--incr"], {"UTF8_STRING": JAPANESE.encode()}, counts(" = 48000", JAPANESE)),
+    ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
+    ("text/uri-list only", [], {"text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
+    ("x-special/gnome-copied-files with text/uri-list", [],
+     {"x-special/gnome-copied-files": b"copy\nfile:///home/user/report.pdf",
+      "text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
+    ("text/html only", [], {"text/html": b"<b>bold</b> text"}, NOTHING),
+    ("10 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 10_000_000}, LIMIT),
+    ("an owner that never answers", ["--silent"], {"UTF8_STRING": b"never sent"}, NOTHING),
+    # Last: it ends Vornic.
+    ("an owner that dies in the middle of an incremental transfer", ["--die-mid-incr"],
+     {"UTF8_STRING": b"b" * 300_000}, fails("ClipboardGetText")),
+]
+
+
+def start_producer(programs, producer_program, options, offers, folder):
+    arguments = []
+    for number, (target, data) in enumerate(offers.items()):
+        path = os.path.join(folder, str(number))
+        with open(path, "wb") as file:
+            file.write(data)
+        arguments.append(target + "=" + path)
+    producer = programs.start([producer_program] + options + arguments, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    e2e.check(producer.stdout.readline().strip() == b"ready", "the producer did not take the clipboard")
+    return producer
+
+
+def check_outcome(vornic, name, outcome):
+    kind = outcome[0]
+    if kind == NOTHING[0]:
+        e2e.check_nothing_changes(vornic, name, ("著作", "確認"))
+    elif kind == LIMIT[0]:
+        before = vornic.count_label()
+        vornic.press_count()
+        e2e.check(e2e.answer_message_box(vornic) == e2e.LIMIT_MESSAGE_JAPANESE, name + ": limit message")
+        e2e.wait_for(name + ": the limit notice", lambda: vornic.display() == (before, "制限に達しました。"))
+    elif kind == "counts":
+        vornic.press_count()
+        e2e.wait_for("%s: %s and its text" % (name, outcome[1]), lambda: vornic.display() == outcome[1:])
+        e2e.check(vornic.message_box() is None, name + " showed a message")
+    else:
+        vornic.press_count()
+        box = e2e.wait_for("the message box", vornic.message_box)
+        message = "\n".join(label.name for label in e2e.find_all(box, e2e.pyatspi.ROLE_LABEL) if label.name)
+        e2e.check(outcome[1] + " failed" in message, "%s: the message %r names no %s" % (name, message, outcome[1]))
+        e2e.click(e2e.find_one(box, e2e.pyatspi.ROLE_PUSH_BUTTON))
+        e2e.check(vornic.process.wait(timeout=e2e.WAIT_SECONDS) == 1, name + ": exit status")
+
+
+def check_clear_clipboard(vornic, producer, name):
+    e2e.click(vornic.button(2))
+    e2e.wait_for(name + ": display cleared", lambda: vornic.display() == ("", ""))
+    e2e.check(producer.wait(timeout=e2e.WAIT_SECONDS) == 0, name + ": the producer kept the clipboard")
+    e2e.wait_for(name + ": no owner, no format", e2e.clipboard_is_empty)
+
+
+def main():
+    vornic_program, producer_program = sys.argv[1:3]
+    screenshots = os.environ.get("VORNIC_SCREENSHOTS")
+    programs = e2e.Desktop()
+    try:
+        with tempfile.TemporaryDirectory() as folder:
+            vornic = e2e.Vornic(programs, vornic_program)
+            for number, (name, options, offers, outcome) in enumerate(PROFILES):
+                if vornic.process.poll() is not None:
+                    vornic = e2e.Vornic(programs, vornic_program)
+                producer = start_producer(programs, producer_program, options, offers, folder)
+                check_outcome(vornic, name, outcome)
+                if screenshots:
+                    subprocess.run(["import", "-window", "root", os.path.join(screenshots, "%02d.png" % number)],
+                                   check=True)
+                if vornic.process.poll() is None:
+                    check_clear_clipboard(vornic, producer, name)
+                producer.stdin.close()
+                producer.wait(timeout=e2e.WAIT_SECONDS)
+                print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
+    finally:
+        programs.close()
+    print("clipboard table: all profiles passed")
+
+
+if __name__ == "__main__":
+    main()
