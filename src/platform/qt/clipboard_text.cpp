@@ -26,7 +26,9 @@ std::string_view Trimmed(std::string_view text) {
 std::optional<ClipboardTextEncoding> CharsetEncoding(std::string_view charset) {
   const std::string name = Lower(Trimmed(charset));
   if (name == "utf-8" || name == "utf8") return ClipboardTextEncoding::Utf8;
-  if (name == "iso-8859-1" || name == "latin1" || name == "us-ascii") return ClipboardTextEncoding::Latin1;
+  if (name == "iso-8859-1" || name == "iso8859-1" || name == "latin1" || name == "us-ascii") {
+    return ClipboardTextEncoding::Latin1;
+  }
   return std::nullopt;
 }
 

@@ -1,0 +1,83 @@
+// Which X11 clipboard targets are text, and how their bytes become text.
+#include "clipboard_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vornic::qt {
+namespace {
+
+using enum ClipboardTextEncoding;
+using namespace std::string_view_literals;
+
+TEST(ClipboardText, ChoosesTheRichestTextTarget) {
+  const struct {
+    std::vector<std::string> offered;
+    std::optional<std::size_t> chosen;
+  } cases[] = {
+      {{"TARGETS", "TIMESTAMP", "x-special/gnome-copied-files", "text/uri-list"}, std::nullopt},
+      {{"image/png", "text/html", "text/plainfoo", "text/plain;charset=utf-16"}, std::nullopt},
+      {{"STRING", "TEXT", "UTF8_STRING", "COMPOUND_TEXT"}, 2},
+      {{"text/plain", "STRING", "TEXT", "COMPOUND_TEXT"}, 3},
+      {{"text/plain", "STRING"}, 1},
+      {{"TEXT", "text/plain;charset=UTF-8"}, 1},
+      {{"text/html", "text/plain; format=flowed"}, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PreferredTextTarget(c.offered), c.chosen) << ::testing::PrintToString(c.offered);
+  }
+}
+
+TEST(ClipboardText, EncodingFollowsTheTypeSent) {
+  const struct {
+    std::string_view type;
+    std::optional<ClipboardTextEncoding> encoding;
+  } cases[] = {
+      {"UTF8_STRING", Utf8},  {"text/plain;charset=\"utf-8\"", Utf8},    {"STRING", Latin1},
+      {"TEXT", Latin1},       {"text/plain;charset=ISO-8859-1", Latin1}, {"COMPOUND_TEXT", CompoundText},
+      {"ATOM", std::nullopt}, {"text/uri-list", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TextEncodingOf(c.type), c.encoding) << c.type;
+}
+
+TEST(ClipboardText, DecodesBytesAsAUserReadsThem) {
+  const struct {
+    ClipboardTextEncoding encoding;
+    std::string_view bytes;
+    std::u16string_view text;
+  } cases[] = {
+      {Utf8, "caf\xC3\xA9 \xF0\x9F\x98\x80", u"café 😀"},
+      {Utf8,
+       "a\xFF"
+       "b\xE6\x97",
+       u"a\uFFFDb\uFFFD\uFFFD"},
+      {Utf8, "a\0b\0"sv, u"a\0b"sv},  // one terminator dropped, the NUL inside kept
+      {Latin1, "caf\xE9\x80\0"sv, u"café\u0080"},
+      {CompoundText, "caf\xE9\t\n", u"café\t\n"},
+      {CompoundText, "\x1B%G\xE6\x97\xA5\xE6\x9C\xAC\x1B%@x", u"日本x"},
+      {CompoundText, "\x1B%G\xE6\x97\xA5", u"日"},                   // segment never closed
+      {CompoundText, "\x1B$)B\xC6\xFC\xCB\xDC!", u"\uFFFD\uFFFD!"},  // JIS X 0208: one mark a character
+      {CompoundText, "\x1B-B\xE9\x1B-A\xE9\x1B(Jz", u"\uFFFDéz"},
+      {CompoundText,
+       "\x9B"
+       "1]ab\x9B]",
+       u"ab"},  // writing direction
+      {CompoundText,
+       "\x1B%/1\x80\x8Biso8859-1\x02\xE9"
+       "z",
+       u"éz"},
+      {CompoundText,
+       "\x1B%/1\x80\x86koi8\x02\xE9"
+       "z",
+       u"\uFFFDz"},
+      {CompoundText, "\x1B%/1\x80", u"\uFFFD\uFFFD"},  // extended segment cut short
+      {CompoundText, "a\x85\x1B", u"a\uFFFD\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeClipboardText(c.encoding, c.bytes), c.text) << ::testing::PrintToString(c.bytes);
+  }
+}
+
+}  // namespace
+}  // namespace vornic::qt
