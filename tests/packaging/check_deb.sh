@@ -40,7 +40,7 @@ build_package() {
   echo "Depends: $depends"
   local names package
   names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g')
-  for package in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6gui6 fonts-noto-cjk; do
+  for package in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6gui6 libxcb1 fonts-noto-cjk; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
   done
 
