@@ -9,14 +9,6 @@ namespace vornic::headless {
 
 namespace {
 
-std::string Describe(ControlRef control) {
-  const ControlDefinition& definition = control.Definition();
-  std::string name(control.form->name);
-  name.append(".").append(definition.name);
-  if (definition.element >= 0) name.append("(").append(std::to_string(definition.element)).append(")");
-  return name;
-}
-
 float& Field(TwipsRect& rect, Metric metric) {
   switch (metric) {
     case Metric::Left:
@@ -66,7 +58,7 @@ void HeadlessWindowServices::Record(std::string_view operation, std::string_view
 }
 
 void HeadlessWindowServices::Record(std::string_view operation, ControlRef control) const {
-  Record(operation, recordCalls ? Describe(control) : std::string());
+  Record(operation, recordCalls ? DescribeControl(control) : std::string());
 }
 
 // Which property a geometry call touches matters as much as which control.
@@ -77,69 +69,34 @@ void HeadlessWindowServices::Record(std::string_view operation, std::string_view
 }
 
 void HeadlessWindowServices::Record(std::string_view operation, ControlRef control, Metric metric) const {
-  Record(operation, recordCalls ? Describe(control) : std::string(), metric);
+  Record(operation, recordCalls ? DescribeControl(control) : std::string(), metric);
 }
 
-HeadlessWindowServices::FormState& HeadlessWindowServices::LiveForm(const FormDefinition& form,
-                                                                    std::string_view operation) {
-  const auto found = forms_.find(&form);
-  if (found == forms_.end()) throw WindowSystemError(std::string(operation), std::string(form.name) + " is not loaded");
-  return found->second;
+bool HeadlessWindowServices::DoClipboardHasText() {
+  Record("ClipboardHasText");
+  return clipboard.text.has_value();
 }
 
-const HeadlessWindowServices::FormState& HeadlessWindowServices::LiveForm(const FormDefinition& form,
-                                                                          std::string_view operation) const {
-  return const_cast<HeadlessWindowServices*>(this)->LiveForm(form, operation);
-}
-
-HeadlessWindowServices::ControlState& HeadlessWindowServices::LiveControl(ControlRef control,
-                                                                          std::string_view operation) {
-  return LiveForm(*control.form, operation).controls.at(static_cast<std::size_t>(control.index));
-}
-
-const HeadlessWindowServices::ControlState& HeadlessWindowServices::LiveControl(ControlRef control,
-                                                                                std::string_view operation) const {
-  return const_cast<HeadlessWindowServices*>(this)->LiveControl(control, operation);
-}
-
-void HeadlessWindowServices::RequireKind(ControlRef control, std::initializer_list<ControlKind> kinds,
-                                         std::string_view operation) {
-  if (std::find(kinds.begin(), kinds.end(), control.Definition().kind) == kinds.end()) {
-    throw WindowSystemError(std::string(operation), Describe(control) + " has no such property");
-  }
-}
-
-bool HeadlessWindowServices::ClipboardHasFormat(int format) {
-  Record("ClipboardHasFormat", std::to_string(format));
-  return format == kPlainTextFormat && clipboard.text.has_value();
-}
-
-std::u16string HeadlessWindowServices::ClipboardGetText() {
+std::u16string HeadlessWindowServices::DoClipboardGetText() {
   Record("ClipboardGetText");
   if (beforeClipboardRead) beforeClipboardRead();
   // As on a real desktop: a clipboard emptied since the format test has no text.
   return clipboard.text.value_or(u"");
 }
 
-void HeadlessWindowServices::ClipboardClear() {
+void HeadlessWindowServices::DoClipboardClear() {
   Record("ClipboardClear");
   clipboard = {};
 }
 
-void HeadlessWindowServices::ShowMessage(std::u16string_view text) {
+void HeadlessWindowServices::DoShowMessage(std::u16string_view text) {
   Record("ShowMessage");
   messagesShown.emplace_back(text);
   if (answerMessageBox) answerMessageBox(text);
 }
 
-bool HeadlessWindowServices::IsLoaded(const FormDefinition& form) const {
-  Record("IsLoaded", form.name);
-  return forms_.contains(&form);
-}
-
-void HeadlessWindowServices::LoadForm(const FormDefinition& form) {
+void HeadlessWindowServices::DoLoadForm(const FormDefinition& form) {
   Record("LoadForm", form.name);
-  if (forms_.contains(&form)) throw WindowSystemError("LoadForm", std::string(form.name) + " is already loaded");
   FormState state;
   const float menuBar = HasMenu(form) ? frame_.menuBar : 0;
   const TwipsPoint client = form.clientPosition.value_or(TwipsPoint{0, 0});
@@ -156,102 +113,90 @@ void HeadlessWindowServices::LoadForm(const FormDefinition& form) {
   forms_.emplace(&form, std::move(state));
 }
 
-void HeadlessWindowServices::ShowForm(const FormDefinition& form) {
+void HeadlessWindowServices::DoShowForm(const FormDefinition& form) {
   Record("ShowForm", form.name);
-  LiveForm(form, "ShowForm").visible = true;
+  forms_.at(&form).visible = true;
 }
 
-void HeadlessWindowServices::UnloadForm(const FormDefinition& form) {
+void HeadlessWindowServices::DoUnloadForm(const FormDefinition& form) {
   Record("UnloadForm", form.name);
-  LiveForm(form, "UnloadForm");
   forms_.erase(&form);
   EndWhenNoFormRemains();
 }
 
-float HeadlessWindowServices::GetFormMetric(const FormDefinition& form, Metric metric) const {
+float HeadlessWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
   Record("GetFormMetric", form.name, metric);
-  return Field(LiveForm(form, "GetFormMetric").outer, metric);
+  return Field(forms_.at(&form).outer, metric);
 }
 
-void HeadlessWindowServices::SetFormMetric(const FormDefinition& form, Metric metric, float twips) {
-  Record("SetFormMetric", form.name, metric);
-  if (metric == Metric::Width || metric == Metric::Height) {
-    throw WindowSystemError("SetFormMetric", "the program does not size windows");
-  }
-  Field(LiveForm(form, "SetFormMetric").outer, metric) = twips;
+void HeadlessWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
+  Record("SetFormMetric", form.name, edge == Edge::Left ? Metric::Left : Metric::Top);
+  TwipsRect& outer = forms_.at(&form).outer;
+  (edge == Edge::Left ? outer.left : outer.top) = twips;
 }
 
-void HeadlessWindowServices::SetCaption(ControlRef control, std::u16string_view caption) {
+void HeadlessWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
   Record("SetCaption", control);
-  RequireKind(control, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "SetCaption");
-  LiveControl(control, "SetCaption").content = caption;
+  Live(control).content = caption;
 }
 
-std::u16string HeadlessWindowServices::GetCaption(ControlRef control) const {
+std::u16string HeadlessWindowServices::DoGetCaption(ControlRef control) const {
   Record("GetCaption", control);
-  RequireKind(control, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "GetCaption");
-  return LiveControl(control, "GetCaption").content;
+  return Live(control).content;
 }
 
-void HeadlessWindowServices::SetText(ControlRef control, std::u16string_view text) {
+void HeadlessWindowServices::DoSetText(ControlRef control, std::u16string_view text) {
   Record("SetText", control);
-  RequireKind(control, {ControlKind::TextBox}, "SetText");
-  LiveControl(control, "SetText").content = text;
+  Live(control).content = text;
 }
 
-std::u16string HeadlessWindowServices::GetText(ControlRef control) const {
+std::u16string HeadlessWindowServices::DoGetText(ControlRef control) const {
   Record("GetText", control);
-  RequireKind(control, {ControlKind::TextBox}, "GetText");
-  return LiveControl(control, "GetText").content;
+  return Live(control).content;
 }
 
-void HeadlessWindowServices::SetMetric(ControlRef control, Metric metric, float twips) {
+void HeadlessWindowServices::DoSetMetric(ControlRef control, Metric metric, float twips) {
   Record("SetMetric", control, metric);
-  RequireKind(control, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox},
-              "SetMetric");
-  Field(LiveControl(control, "SetMetric").geometry, metric) = twips;
+  Field(Live(control).geometry, metric) = twips;
 }
 
-float HeadlessWindowServices::GetMetric(ControlRef control, Metric metric) const {
+float HeadlessWindowServices::DoGetMetric(ControlRef control, Metric metric) const {
   Record("GetMetric", control, metric);
-  return Field(LiveControl(control, "GetMetric").geometry, metric);
+  return Field(Live(control).geometry, metric);
 }
 
-void HeadlessWindowServices::SetFontFamily(ControlRef control, std::u16string_view family) {
+void HeadlessWindowServices::DoSetFontFamily(ControlRef control, std::u16string_view family) {
   Record("SetFontFamily", control);
-  RequireKind(control, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "SetFontFamily");
-  LiveControl(control, "SetFontFamily").fontFamily = family;
+  Live(control).fontFamily = family;
 }
 
-std::u16string HeadlessWindowServices::GetFontFamily(ControlRef control) const {
+std::u16string HeadlessWindowServices::DoGetFontFamily(ControlRef control) const {
   Record("GetFontFamily", control);
-  return LiveControl(control, "GetFontFamily").fontFamily;
+  return Live(control).fontFamily;
 }
 
-void HeadlessWindowServices::SetChecked(ControlRef menuItem, bool checked) {
-  Record("SetChecked", Describe(menuItem) + (checked ? " on" : " off"));
-  RequireKind(menuItem, {ControlKind::MenuItem}, "SetChecked");
-  LiveControl(menuItem, "SetChecked").checked = checked;
+void HeadlessWindowServices::DoSetChecked(ControlRef menuItem, bool checked) {
+  Record("SetChecked", DescribeControl(menuItem) + (checked ? " on" : " off"));
+  Live(menuItem).checked = checked;
 }
 
-bool HeadlessWindowServices::IsChecked(ControlRef menuItem) const {
+bool HeadlessWindowServices::DoIsChecked(ControlRef menuItem) const {
   Record("IsChecked", menuItem);
-  RequireKind(menuItem, {ControlKind::MenuItem}, "IsChecked");
-  return LiveControl(menuItem, "IsChecked").checked;
+  return Live(menuItem).checked;
 }
 
-void HeadlessWindowServices::ReportFatalError(std::u16string_view message) {
+void HeadlessWindowServices::DoReportFatalError(std::u16string_view message) {
   calls.emplace_back("ReportFatalError");
   fatalErrorsShown.emplace_back(message);
 }
 
-void HeadlessWindowServices::EndProgram(int status) {
+void HeadlessWindowServices::DoEndProgram(int status) {
   calls.emplace_back("EndProgram");
   forms_.clear();
   if (!exitStatus) exitStatus = status;
 }
 
-int HeadlessWindowServices::RunEventLoop() { return exitStatus.value_or(0); }
+int HeadlessWindowServices::DoRunEventLoop() { return exitStatus.value_or(0); }
 
 void HeadlessWindowServices::Dispatch(ControlRef control, EventKind event) {
   const auto found = forms_.find(control.form);
@@ -276,13 +221,13 @@ void HeadlessWindowServices::Tick() {
 }
 
 void HeadlessWindowServices::Resize(const FormDefinition& form, float outerWidth, float outerHeight) {
-  FormState& state = LiveForm(form, "Resize");
+  FormState& state = forms_.at(&form);
   state.outer.width = outerWidth;
   state.outer.height = outerHeight;
 }
 
 void HeadlessWindowServices::Move(const FormDefinition& form, float outerLeft, float outerTop) {
-  FormState& state = LiveForm(form, "Move");
+  FormState& state = forms_.at(&form);
   state.outer.left = outerLeft;
   state.outer.top = outerTop;
 }
