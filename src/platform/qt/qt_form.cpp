@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "platform/twips.h"
-#include "platform/window_system_error.h"
 #include "qt_controls.h"
 
 namespace vornic::qt {
@@ -34,10 +33,6 @@ std::string ControlName(const ControlDefinition& control) {
   std::string name(control.name);
   if (control.element >= 0) name += "(" + std::to_string(control.element) + ")";
   return name;
-}
-
-std::string Describe(const FormDefinition& form, const ControlDefinition& control) {
-  return std::string(form.name) + "." + ControlName(control);
 }
 
 }  // namespace
@@ -276,14 +271,11 @@ float FormWindow::OuterMetric(Metric metric) const {
   return 0;
 }
 
-void FormWindow::SetOuterMetric(Metric metric, float twips) {
-  if (metric != Metric::Left && metric != Metric::Top) {
-    throw WindowSystemError("SetFormMetric", std::string(definition_.name) + ": the program does not size windows");
-  }
+void FormWindow::SetOuterMetric(Edge edge, float twips) {
   // pos() of a window is its frame's top-left corner.
   const int pixels = ClampCoordinate(TwipsToPixels(twips, DotsPerInch()));
   QPoint corner = pos();
-  if (metric == Metric::Left) {
+  if (edge == Edge::Left) {
     corner.setX(pixels);
   } else {
     corner.setY(pixels);
@@ -291,23 +283,8 @@ void FormWindow::SetOuterMetric(Metric metric, float twips) {
   if (corner != pos()) move(corner);
 }
 
-FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds, const char* operation) {
-  return const_cast<Control&>(std::as_const(*this).Require(index, kinds, operation));
-}
-
-const FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds,
-                                               const char* operation) const {
-  if (index < 0 || index >= static_cast<int>(controls_.size())) {
-    throw WindowSystemError(operation, std::string(definition_.name) + " has no control " + std::to_string(index));
-  }
-  if (std::find(kinds.begin(), kinds.end(), DefinitionOf(index).kind) == kinds.end()) {
-    throw WindowSystemError(operation, Describe(definition_, DefinitionOf(index)) + " has no such property");
-  }
-  return controls_[static_cast<std::size_t>(index)];
-}
-
 void FormWindow::SetCaption(int index, std::u16string_view caption) {
-  Control& control = Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "SetCaption");
+  Control& control = At(index);
   control.caption = caption;
   switch (DefinitionOf(index).kind) {
     case ControlKind::PushButton:
@@ -322,12 +299,10 @@ void FormWindow::SetCaption(int index, std::u16string_view caption) {
   }
 }
 
-std::u16string FormWindow::Caption(int index) const {
-  return Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "GetCaption").caption;
-}
+std::u16string FormWindow::Caption(int index) const { return At(index).caption; }
 
 void FormWindow::SetText(int index, std::u16string_view text) {
-  Control& control = Require(index, {ControlKind::TextBox}, "SetText");
+  Control& control = At(index);
   control.caption = text;
   auto* editor = static_cast<QPlainTextEdit*>(control.widget);
   editor->setPlainText(WithDisplayLineBreaks(text));
@@ -336,7 +311,7 @@ void FormWindow::SetText(int index, std::u16string_view text) {
 
 // The text as written, unless the user has edited it since.
 std::u16string FormWindow::Text(int index) const {
-  const Control& control = Require(index, {ControlKind::TextBox}, "GetText");
+  const Control& control = At(index);
   const auto* editor = static_cast<const QPlainTextEdit*>(control.widget);
   return editor->document()->isModified() ? ToU16String(editor->toPlainText()) : control.caption;
 }
@@ -344,8 +319,7 @@ std::u16string FormWindow::Text(int index) const {
 // The layout writes every property on every tick: only a changed pixel value
 // reaches Qt.
 void FormWindow::SetMetric(int index, Metric metric, float twips) {
-  Control& control = Require(
-      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "SetMetric");
+  Control& control = At(index);
   const float dpi = DotsPerInch();
   QRect pixels = control.pixels;
   switch (metric) {
@@ -369,8 +343,7 @@ void FormWindow::SetMetric(int index, Metric metric, float twips) {
 }
 
 float FormWindow::GetMetric(int index, Metric metric) const {
-  const Control& control = Require(
-      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "GetMetric");
+  const Control& control = At(index);
   const float dpi = DotsPerInch();
   switch (metric) {
     case Metric::Left:
@@ -388,8 +361,7 @@ float FormWindow::GetMetric(int index, Metric metric) const {
 // The family is kept as written; when it is not installed, fontconfig picks a
 // substitute and falls back per glyph, so Japanese captions still show.
 void FormWindow::SetFontFamily(int index, std::u16string_view family) {
-  Control& control =
-      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "SetFontFamily");
+  Control& control = At(index);
   control.family = std::u16string(family);
   QFont font = control.widget->font();
   font.setFamilies({ToQString(family)});
@@ -397,8 +369,7 @@ void FormWindow::SetFontFamily(int index, std::u16string_view family) {
 }
 
 std::u16string FormWindow::FontFamily(int index) const {
-  const Control& control =
-      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "GetFontFamily");
+  const Control& control = At(index);
   if (control.family) return *control.family;
   if (const FontDefinition* font = DefinitionOf(index).font) return std::u16string(font->family);
   if (definition_.font != nullptr) return std::u16string(definition_.font->family);
@@ -406,11 +377,11 @@ std::u16string FormWindow::FontFamily(int index) const {
 }
 
 void FormWindow::SetChecked(int index, bool checked) {
-  Require(index, {ControlKind::MenuItem}, "SetChecked").checked = checked;
+  At(index).checked = checked;
   ShowCheckMark(index);
 }
 
-bool FormWindow::IsChecked(int index) const { return Require(index, {ControlKind::MenuItem}, "IsChecked").checked; }
+bool FormWindow::IsChecked(int index) const { return At(index).checked; }
 
 void FormWindow::StartTimers() {
   for (std::size_t i = 0; i < controls_.size(); ++i) {

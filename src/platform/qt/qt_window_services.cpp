@@ -15,9 +15,9 @@ namespace vornic::qt {
 
 namespace {
 
-QClipboard& Clipboard(const char* operation) {
+QClipboard& Clipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
-  if (clipboard == nullptr) throw WindowSystemError(operation, "no clipboard");
+  if (clipboard == nullptr) throw WindowSystemError("QGuiApplication::clipboard", "no clipboard");
   return *clipboard;
 }
 
@@ -52,38 +52,31 @@ FormWindow* QtWindowServices::WindowOf(const FormDefinition& form) const {
   return found == forms_.end() ? nullptr : found->second;
 }
 
-FormWindow& QtWindowServices::LiveForm(const FormDefinition& form, const char* operation) const {
-  FormWindow* window = WindowOf(form);
-  if (window == nullptr) throw WindowSystemError(operation, std::string(form.name) + " is not loaded");
-  return *window;
-}
-
 // Clipboard. On X11, another program owns the clipboard and is asked for its
 // data; Qt gives up on an owner that does not answer after a few seconds.
 
-bool QtWindowServices::ClipboardHasFormat(int format) {
-  if (format != kPlainTextFormat) return false;  // the only format Vornic asks for
-  const QMimeData* data = Clipboard("ClipboardHasFormat").mimeData(QClipboard::Clipboard);
+bool QtWindowServices::DoClipboardHasText() {
+  const QMimeData* data = Clipboard().mimeData(QClipboard::Clipboard);
   return data != nullptr && data->hasText();
 }
 
-std::u16string QtWindowServices::ClipboardGetText() {
-  const QMimeData* data = Clipboard("ClipboardGetText").mimeData(QClipboard::Clipboard);
+std::u16string QtWindowServices::DoClipboardGetText() {
+  const QMimeData* data = Clipboard().mimeData(QClipboard::Clipboard);
   // The owner may have gone or changed the clipboard since the format test:
   // then there is no text, which is not a failure.
   if (data == nullptr || !data->hasText()) return {};
   return ToU16String(data->text());
 }
 
-void QtWindowServices::ClipboardClear() {
-  QClipboard& clipboard = Clipboard("ClipboardClear");
+void QtWindowServices::DoClipboardClear() {
+  QClipboard& clipboard = Clipboard();
   // clear() only gives up what this program owns: take the clipboard first,
   // then leave it with no owner and no formats.
   clipboard.setMimeData(new QMimeData, QClipboard::Clipboard);
   clipboard.clear(QClipboard::Clipboard);
 }
 
-void QtWindowServices::ShowMessage(std::u16string_view text) {
+void QtWindowServices::DoShowMessage(std::u16string_view text) {
   QMessageBox box(QMessageBox::NoIcon, ToQString(kApplicationTitle), WithDisplayLineBreaks(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
@@ -92,10 +85,7 @@ void QtWindowServices::ShowMessage(std::u16string_view text) {
 
 // Forms.
 
-bool QtWindowServices::IsLoaded(const FormDefinition& form) const { return forms_.contains(&form); }
-
-void QtWindowServices::LoadForm(const FormDefinition& form) {
-  if (IsLoaded(form)) throw WindowSystemError("LoadForm", std::string(form.name) + " is already loaded");
+void QtWindowServices::DoLoadForm(const FormDefinition& form) {
   FormEvents events{
       .dispatch = [this, &form](int control, EventKind event) { DispatchEvent(*this, form, control, event); },
       .closeBox = [this, &form] { RunGuarded(*this, [&] { UnloadForm(form); }); },
@@ -103,8 +93,8 @@ void QtWindowServices::LoadForm(const FormDefinition& form) {
   forms_.emplace(&form, new FormWindow(form, programIcon_, std::move(events)));
 }
 
-void QtWindowServices::ShowForm(const FormDefinition& form) {
-  FormWindow& window = LiveForm(form, "ShowForm");
+void QtWindowServices::DoShowForm(const FormDefinition& form) {
+  FormWindow& window = Live(form);
   window.show();
   window.raise();
   window.activateWindow();
@@ -113,65 +103,59 @@ void QtWindowServices::ShowForm(const FormDefinition& form) {
 
 // Deleted later, not now: the form may be unloaded from one of its own
 // controls' handlers, which Qt is still running.
-void QtWindowServices::UnloadForm(const FormDefinition& form) {
-  const auto found = forms_.find(&form);
-  if (found == forms_.end()) return;
-  FormWindow* window = found->second;
-  forms_.erase(found);
+void QtWindowServices::DoUnloadForm(const FormDefinition& form) {
+  FormWindow* window = &Live(form);
+  forms_.erase(&form);
   window->Retire();
   window->deleteLater();
   if (forms_.empty() && loopRunning_ && !ended_) QCoreApplication::exit(0);
 }
 
-float QtWindowServices::GetFormMetric(const FormDefinition& form, Metric metric) const {
-  return LiveForm(form, "GetFormMetric").OuterMetric(metric);
+float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
+  return Live(form).OuterMetric(metric);
 }
 
-void QtWindowServices::SetFormMetric(const FormDefinition& form, Metric metric, float twips) {
-  LiveForm(form, "SetFormMetric").SetOuterMetric(metric, twips);
+void QtWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
+  Live(form).SetOuterMetric(edge, twips);
 }
 
 // Controls.
 
-void QtWindowServices::SetCaption(ControlRef control, std::u16string_view caption) {
-  LiveForm(*control.form, "SetCaption").SetCaption(control.index, caption);
+void QtWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
+  Live(*control.form).SetCaption(control.index, caption);
 }
 
-std::u16string QtWindowServices::GetCaption(ControlRef control) const {
-  return LiveForm(*control.form, "GetCaption").Caption(control.index);
+std::u16string QtWindowServices::DoGetCaption(ControlRef control) const {
+  return Live(*control.form).Caption(control.index);
 }
 
-void QtWindowServices::SetText(ControlRef control, std::u16string_view text) {
-  LiveForm(*control.form, "SetText").SetText(control.index, text);
+void QtWindowServices::DoSetText(ControlRef control, std::u16string_view text) {
+  Live(*control.form).SetText(control.index, text);
 }
 
-std::u16string QtWindowServices::GetText(ControlRef control) const {
-  return LiveForm(*control.form, "GetText").Text(control.index);
+std::u16string QtWindowServices::DoGetText(ControlRef control) const { return Live(*control.form).Text(control.index); }
+
+void QtWindowServices::DoSetMetric(ControlRef control, Metric metric, float twips) {
+  Live(*control.form).SetMetric(control.index, metric, twips);
 }
 
-void QtWindowServices::SetMetric(ControlRef control, Metric metric, float twips) {
-  LiveForm(*control.form, "SetMetric").SetMetric(control.index, metric, twips);
+float QtWindowServices::DoGetMetric(ControlRef control, Metric metric) const {
+  return Live(*control.form).GetMetric(control.index, metric);
 }
 
-float QtWindowServices::GetMetric(ControlRef control, Metric metric) const {
-  return LiveForm(*control.form, "GetMetric").GetMetric(control.index, metric);
+void QtWindowServices::DoSetFontFamily(ControlRef control, std::u16string_view family) {
+  Live(*control.form).SetFontFamily(control.index, family);
 }
 
-void QtWindowServices::SetFontFamily(ControlRef control, std::u16string_view family) {
-  LiveForm(*control.form, "SetFontFamily").SetFontFamily(control.index, family);
+std::u16string QtWindowServices::DoGetFontFamily(ControlRef control) const {
+  return Live(*control.form).FontFamily(control.index);
 }
 
-std::u16string QtWindowServices::GetFontFamily(ControlRef control) const {
-  return LiveForm(*control.form, "GetFontFamily").FontFamily(control.index);
+void QtWindowServices::DoSetChecked(ControlRef menuItem, bool checked) {
+  Live(*menuItem.form).SetChecked(menuItem.index, checked);
 }
 
-void QtWindowServices::SetChecked(ControlRef menuItem, bool checked) {
-  LiveForm(*menuItem.form, "SetChecked").SetChecked(menuItem.index, checked);
-}
-
-bool QtWindowServices::IsChecked(ControlRef menuItem) const {
-  return LiveForm(*menuItem.form, "IsChecked").IsChecked(menuItem.index);
-}
+bool QtWindowServices::DoIsChecked(ControlRef menuItem) const { return Live(*menuItem.form).IsChecked(menuItem.index); }
 
 // Program life.
 
@@ -179,17 +163,16 @@ void QtWindowServices::StopAllTimers() {
   for (const auto& [definition, window] : forms_) window->StopTimers();
 }
 
-void QtWindowServices::ReportFatalError(std::u16string_view message) {
+void QtWindowServices::DoReportFatalError(std::u16string_view message) {
   // A timer whose handler keeps failing must not stack up error boxes.
   StopAllTimers();
-  QMessageBox box(QMessageBox::Critical, ToQString(kApplicationTitle),
-                  QStringLiteral("Vornic has to end because of an error:\n\n") + ToQString(message), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, ToQString(kApplicationTitle), WithDisplayLineBreaks(message), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
 
-void QtWindowServices::EndProgram(int exitStatus) {
+void QtWindowServices::DoEndProgram(int exitStatus) {
   ended_ = true;
   exitStatus_ = exitStatus;
   StopAllTimers();
@@ -197,7 +180,7 @@ void QtWindowServices::EndProgram(int exitStatus) {
   QCoreApplication::exit(exitStatus);
 }
 
-int QtWindowServices::RunEventLoop() {
+int QtWindowServices::DoRunEventLoop() {
   int status = 0;
   if (!ended_ && !forms_.empty()) {
     loopRunning_ = true;

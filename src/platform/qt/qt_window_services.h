@@ -16,7 +16,7 @@ namespace vornic::qt {
 
 class FormWindow;
 
-class QtWindowServices final : public WindowServices {
+class QtWindowServices final : public WindowInspection {
  public:
   // Creates the QApplication; argc and argv must outlive this object.
   QtWindowServices(int& argc, char** argv);
@@ -26,36 +26,36 @@ class QtWindowServices final : public WindowServices {
   QtWindowServices(QtWindowServices&&) = delete;
   QtWindowServices& operator=(QtWindowServices&&) = delete;
 
-  bool ClipboardHasFormat(int format) override;
-  std::u16string ClipboardGetText() override;
-  void ClipboardClear() override;
-  void ShowMessage(std::u16string_view text) override;
-  [[nodiscard]] bool IsLoaded(const FormDefinition& form) const override;
-  void LoadForm(const FormDefinition& form) override;
-  void ShowForm(const FormDefinition& form) override;
-  void UnloadForm(const FormDefinition& form) override;
-  [[nodiscard]] float GetFormMetric(const FormDefinition& form, Metric metric) const override;
-  void SetFormMetric(const FormDefinition& form, Metric metric, float twips) override;
-  void SetCaption(ControlRef control, std::u16string_view caption) override;
-  [[nodiscard]] std::u16string GetCaption(ControlRef control) const override;
-  void SetText(ControlRef control, std::u16string_view text) override;
-  [[nodiscard]] std::u16string GetText(ControlRef control) const override;
-  void SetMetric(ControlRef control, Metric metric, float twips) override;
-  [[nodiscard]] float GetMetric(ControlRef control, Metric metric) const override;
-  void SetFontFamily(ControlRef control, std::u16string_view family) override;
-  [[nodiscard]] std::u16string GetFontFamily(ControlRef control) const override;
-  void SetChecked(ControlRef menuItem, bool checked) override;
-  [[nodiscard]] bool IsChecked(ControlRef menuItem) const override;
-  void ReportFatalError(std::u16string_view message) override;
-  void EndProgram(int exitStatus) override;
-  int RunEventLoop() override;
-
   // The live window of a form, or nullptr: for tests.
   [[nodiscard]] FormWindow* WindowOf(const FormDefinition& form) const;
   [[nodiscard]] const QIcon& ProgramIcon() const { return programIcon_; }
 
  private:
-  FormWindow& LiveForm(const FormDefinition& form, const char* operation) const;
+  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  bool DoClipboardHasText() override;
+  std::u16string DoClipboardGetText() override;
+  void DoClipboardClear() override;
+  void DoShowMessage(std::u16string_view text) override;
+  void DoLoadForm(const FormDefinition& form) override;
+  void DoShowForm(const FormDefinition& form) override;
+  void DoUnloadForm(const FormDefinition& form) override;
+  [[nodiscard]] float DoGetFormMetric(const FormDefinition& form, Metric metric) const override;
+  void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) override;
+  void DoSetCaption(ControlRef control, std::u16string_view caption) override;
+  void DoSetText(ControlRef control, std::u16string_view text) override;
+  void DoSetMetric(ControlRef control, Metric metric, float twips) override;
+  void DoSetFontFamily(ControlRef control, std::u16string_view family) override;
+  void DoSetChecked(ControlRef menuItem, bool checked) override;
+  [[nodiscard]] bool DoIsChecked(ControlRef menuItem) const override;
+  void DoReportFatalError(std::u16string_view message) override;
+  void DoEndProgram(int exitStatus) override;
+  int DoRunEventLoop() override;
+  [[nodiscard]] std::u16string DoGetCaption(ControlRef control) const override;
+  [[nodiscard]] std::u16string DoGetText(ControlRef control) const override;
+  [[nodiscard]] float DoGetMetric(ControlRef control, Metric metric) const override;
+  [[nodiscard]] std::u16string DoGetFontFamily(ControlRef control) const override;
+
+  [[nodiscard]] FormWindow& Live(const FormDefinition& form) const { return *forms_.at(&form); }
   void StopAllTimers();
 
   std::unique_ptr<QApplication> application_;  // first in, last out: every widget needs it
