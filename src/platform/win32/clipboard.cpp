@@ -58,17 +58,17 @@ class GlobalLockSession {
 
 }  // namespace
 
-// Format 1 (CF_TEXT) is there whenever any text is: Windows converts
-// between the text formats on demand.
-bool Win32Services::ClipboardHasFormat(int format) {
+// CF_TEXT is there whenever any text is: Windows converts between the text
+// formats on demand.
+bool Win32Services::DoClipboardHasText() {
   SetLastError(ERROR_SUCCESS);
-  if (IsClipboardFormatAvailable(static_cast<UINT>(format))) return true;
+  if (IsClipboardFormatAvailable(CF_TEXT)) return true;
   if (GetLastError() != ERROR_SUCCESS) ThrowLastError("IsClipboardFormatAvailable");
   return false;
 }
 
 // The text ends at its first NUL, and never past the memory block.
-std::u16string Win32Services::ClipboardGetText() {
+std::u16string Win32Services::DoClipboardGetText() {
   OpenClipboardSession clipboard;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   // Another program may have emptied the clipboard since the format test:
@@ -87,7 +87,7 @@ std::u16string Win32Services::ClipboardGetText() {
   return text;
 }
 
-void Win32Services::ClipboardClear() {
+void Win32Services::DoClipboardClear() {
   OpenClipboardSession clipboard;
   if (!EmptyClipboard()) ThrowLastError("EmptyClipboard");
   clipboard.Close();

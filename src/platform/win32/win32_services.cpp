@@ -99,30 +99,7 @@ Win32Services::~Win32Services() {
 
 // Forms ----------------------------------------------------------------------
 
-bool Win32Services::IsLoaded(const FormDefinition& form) const { return forms_.contains(&form); }
-
-LiveForm& Win32Services::Live(const FormDefinition& form) const {
-  const auto found = forms_.find(&form);
-  if (found == forms_.end()) ThrowFailure("find window", "the form is not loaded");
-  return *found->second;
-}
-
-LiveControl& Win32Services::Live(ControlRef control) const {
-  LiveForm& form = Live(*control.form);
-  if (control.index < 0 || static_cast<std::size_t>(control.index) >= form.controls.size()) {
-    ThrowFailure("find control", "no such control");
-  }
-  return form.controls[static_cast<std::size_t>(control.index)];
-}
-
-LiveControl& Win32Services::LiveWindow(ControlRef control, const char* operation) const {
-  LiveControl& live = Live(control);
-  if (live.window == nullptr) ThrowFailure(operation, "the control has no window");
-  return live;
-}
-
-void Win32Services::LoadForm(const FormDefinition& definition) {
-  if (IsLoaded(definition)) return;  // one live window per form
+void Win32Services::DoLoadForm(const FormDefinition& definition) {
   static const bool registered = (RegisterFormClasses(instance_), true);
   (void)registered;
 
@@ -332,7 +309,7 @@ void Win32Services::ApplyDpi(LiveForm& form, UINT dpi) {
   if (form.pictureIcon) form.pictureIcon = LoadProgramIcon(instance_, dpi);
 }
 
-void Win32Services::ShowForm(const FormDefinition& definition) {
+void Win32Services::DoShowForm(const FormDefinition& definition) {
   LiveForm& form = Live(definition);
   ShowWindow(form.window, SW_SHOW);  // returns the previous visibility, not a status
   // A request the system may refuse (another program has the foreground).
@@ -353,10 +330,8 @@ void Win32Services::ShowForm(const FormDefinition& definition) {
   form.timersStarted = true;
 }
 
-void Win32Services::UnloadForm(const FormDefinition& definition) {
-  const auto found = forms_.find(&definition);
-  if (found == forms_.end()) return;
-  if (!DestroyWindow(found->second->window)) ThrowLastError("DestroyWindow");
+void Win32Services::DoUnloadForm(const FormDefinition& definition) {
+  if (!DestroyWindow(Live(definition).window)) ThrowLastError("DestroyWindow");
 }
 
 void Win32Services::FormDestroyed(const LiveForm& form) {
@@ -372,7 +347,7 @@ void Win32Services::FormDestroyed(const LiveForm& form) {
   }
 }
 
-float Win32Services::GetFormMetric(const FormDefinition& definition, Metric metric) const {
+float Win32Services::DoGetFormMetric(const FormDefinition& definition, Metric metric) const {
   const LiveForm& form = Live(definition);
   const RECT rect = WindowRectOf(form.window);
   int pixels = 0;
@@ -393,40 +368,21 @@ float Win32Services::GetFormMetric(const FormDefinition& definition, Metric metr
   return PixelsToTwips(pixels, static_cast<float>(form.dpi));
 }
 
-void Win32Services::SetFormMetric(const FormDefinition& definition, Metric metric, float twips) {
+void Win32Services::DoSetFormMetric(const FormDefinition& definition, Edge edge, float twips) {
   const LiveForm& form = Live(definition);
   RECT rect = WindowRectOf(form.window);
-  const auto dpi = static_cast<float>(form.dpi);
-  int width = rect.right - rect.left;
-  int height = rect.bottom - rect.top;
-  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-  switch (metric) {
-    case Metric::Left:
-      rect.left = TwipsToPixels(twips, dpi);
-      flags |= SWP_NOSIZE;
-      break;
-    case Metric::Top:
-      rect.top = TwipsToPixels(twips, dpi);
-      flags |= SWP_NOSIZE;
-      break;
-    case Metric::Width:
-      width = TwipsToPixelSize(twips, dpi);
-      flags |= SWP_NOMOVE;
-      break;
-    case Metric::Height:
-      height = TwipsToPixelSize(twips, dpi);
-      flags |= SWP_NOMOVE;
-      break;
+  (edge == Edge::Left ? rect.left : rect.top) = TwipsToPixels(twips, static_cast<float>(form.dpi));
+  if (!SetWindowPos(form.window, nullptr, rect.left, rect.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE)) {
+    ThrowLastError("SetWindowPos");
   }
-  if (!SetWindowPos(form.window, nullptr, rect.left, rect.top, width, height, flags)) ThrowLastError("SetWindowPos");
 }
 
 // Controls -------------------------------------------------------------------
 
-void Win32Services::SetCaption(ControlRef control, std::u16string_view caption) {
+void Win32Services::DoSetCaption(ControlRef control, std::u16string_view caption) {
   LiveControl& live = Live(control);
   if (control.Definition().kind != ControlKind::MenuItem) {
-    SetWindowTextOrThrow(LiveWindow(control, "SetWindowText").window, caption);
+    SetWindowTextOrThrow(live.window, caption);
     return;
   }
   std::wstring text = ToWide(caption);
@@ -439,10 +395,9 @@ void Win32Services::SetCaption(ControlRef control, std::u16string_view caption) 
   if (live.menu == form.menuBar && !DrawMenuBar(form.window)) ThrowLastError("DrawMenuBar");
 }
 
-std::u16string Win32Services::GetCaption(ControlRef control) const {
+std::u16string Win32Services::DoGetCaption(ControlRef control) const {
   const LiveControl& live = Live(control);
-  if (control.Definition().kind != ControlKind::MenuItem)
-    return WindowText(LiveWindow(control, "GetWindowText").window);
+  if (control.Definition().kind != ControlKind::MenuItem) return WindowText(live.window);
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
   item.fMask = MIIM_STRING;
@@ -455,16 +410,14 @@ std::u16string Win32Services::GetCaption(ControlRef control) const {
   return FromWide(text);
 }
 
-void Win32Services::SetText(ControlRef control, std::u16string_view text) {
-  SetWindowTextOrThrow(LiveWindow(control, "SetWindowText").window, text);
+void Win32Services::DoSetText(ControlRef control, std::u16string_view text) {
+  SetWindowTextOrThrow(Live(control).window, text);
 }
 
-std::u16string Win32Services::GetText(ControlRef control) const {
-  return WindowText(LiveWindow(control, "GetWindowText").window);
-}
+std::u16string Win32Services::DoGetText(ControlRef control) const { return WindowText(Live(control).window); }
 
-void Win32Services::SetMetric(ControlRef control, Metric metric, float twips) {
-  LiveControl& live = LiveWindow(control, "SetWindowPos");
+void Win32Services::DoSetMetric(ControlRef control, Metric metric, float twips) {
+  LiveControl& live = Live(control);
   switch (metric) {
     case Metric::Left:
       live.twips.left = twips;
@@ -482,8 +435,8 @@ void Win32Services::SetMetric(ControlRef control, Metric metric, float twips) {
   ApplyGeometry(Live(*control.form), live);
 }
 
-float Win32Services::GetMetric(ControlRef control, Metric metric) const {
-  const LiveControl& live = LiveWindow(control, "GetWindowRect");
+float Win32Services::DoGetMetric(ControlRef control, Metric metric) const {
+  const LiveControl& live = Live(control);
   switch (metric) {
     case Metric::Left:
       return live.twips.left;
@@ -500,8 +453,8 @@ float Win32Services::GetMetric(ControlRef control, Metric metric) const {
 // A new family keeps size and weight. The character set becomes the
 // system's default, so that a Japanese family is not mapped to a Western
 // font and captions in any language keep their glyphs.
-void Win32Services::SetFontFamily(ControlRef control, std::u16string_view family) {
-  LiveControl& live = LiveWindow(control, "SetFontFamily");
+void Win32Services::DoSetFontFamily(ControlRef control, std::u16string_view family) {
+  LiveControl& live = Live(control);
   LiveForm& form = Live(*control.form);
   if (!live.hasFont) live.fontRequest = form.fontRequest;
   live.fontRequest.family = std::u16string(family);
@@ -510,23 +463,21 @@ void Win32Services::SetFontFamily(ControlRef control, std::u16string_view family
   ApplyFont(form, live);
 }
 
-std::u16string Win32Services::GetFontFamily(ControlRef control) const {
-  const LiveControl& live = LiveWindow(control, "GetFontFamily");
+std::u16string Win32Services::DoGetFontFamily(ControlRef control) const {
+  const LiveControl& live = Live(control);
   return live.hasFont ? live.fontRequest.family : Live(*control.form).fontRequest.family;
 }
 
-void Win32Services::SetChecked(ControlRef menuItem, bool checked) {
+void Win32Services::DoSetChecked(ControlRef menuItem, bool checked) {
   const LiveControl& live = Live(menuItem);
-  if (live.menu == nullptr) ThrowFailure("CheckMenuItem", "the control is not a menu item");
   if (CheckMenuItem(live.menu, live.menuPosition, MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED)) ==
       static_cast<DWORD>(-1)) {
     ThrowFailure("CheckMenuItem", "the menu item does not exist");
   }
 }
 
-bool Win32Services::IsChecked(ControlRef menuItem) const {
+bool Win32Services::DoIsChecked(ControlRef menuItem) const {
   const LiveControl& live = Live(menuItem);
-  if (live.menu == nullptr) ThrowFailure("GetMenuState", "the control is not a menu item");
   const UINT state = GetMenuState(live.menu, live.menuPosition, MF_BYPOSITION);
   if (state == static_cast<UINT>(-1)) ThrowFailure("GetMenuState", "the menu item does not exist");
   return (state & MF_CHECKED) != 0;
@@ -544,7 +495,7 @@ HWND Win32Services::MessageOwner() const {
   return nullptr;
 }
 
-void Win32Services::ShowMessage(std::u16string_view text) {
+void Win32Services::DoShowMessage(std::u16string_view text) {
   HWND owner = MessageOwner();
   const UINT flags = MB_OK | (owner == nullptr ? MB_TASKMODAL : 0U);
   if (MessageBoxW(owner, ToWide(text).c_str(), ToWide(kApplicationTitle).c_str(), flags) == 0) {
@@ -552,7 +503,7 @@ void Win32Services::ShowMessage(std::u16string_view text) {
   }
 }
 
-void Win32Services::ReportFatalError(std::u16string_view message) {
+void Win32Services::DoReportFatalError(std::u16string_view message) {
   ending_ = true;  // no more events: a timer must not raise the same failure again
   if (MessageBoxW(nullptr, ToWide(message).c_str(), ToWide(kApplicationTitle).c_str(),
                   MB_OK | MB_ICONERROR | MB_TASKMODAL) == 0) {
@@ -562,7 +513,7 @@ void Win32Services::ReportFatalError(std::u16string_view message) {
 
 // Best effort throughout: the program is ending whether or not a window
 // refuses to go.
-void Win32Services::EndProgram(int exitStatus) {
+void Win32Services::DoEndProgram(int exitStatus) {
   ending_ = true;
   exitStatus_ = exitStatus;
   std::vector<HWND> windows;
@@ -578,7 +529,7 @@ void Win32Services::Dispatch(const LiveForm& form, int control, EventKind event)
 
 // Runs until the program's last window is gone (not only Form1), or until
 // EndProgram.
-int Win32Services::RunEventLoop() {
+int Win32Services::DoRunEventLoop() {
   MSG message{};
   while (!forms_.empty()) {
     const BOOL received = GetMessageW(&message, nullptr, 0, 0);
