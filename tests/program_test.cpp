@@ -10,7 +10,7 @@
 #include "count/count.h"
 #include "language/language.h"
 #include "mainwindow/form1.h"
-#include "platform/headless/headless_window_services.h"
+#include "platform/headless/headless_services.h"
 #include "platform/text_conversion.h"
 
 namespace vornic {

@@ -15,9 +15,9 @@
 #include "count/count.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/layout.h"
-#include "qt_controls.h"
 #include "qt_form.h"
 #include "qt_test_support.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt::testing {
 namespace {

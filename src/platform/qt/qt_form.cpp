@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/twips.h"
-#include "qt_controls.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt {
 

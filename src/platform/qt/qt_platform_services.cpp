@@ -3,7 +3,7 @@
 #include <QtGlobal>
 
 #include "platform/platform_services.h"
-#include "qt_window_services.h"
+#include "qt_services.h"
 
 namespace vornic {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/win32/live_form.h"
+#include "platform/win32/win32_form.h"
 #include "platform/window_services.h"
 
 namespace vornic::win32 {

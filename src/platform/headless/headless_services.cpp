@@ -1,4 +1,4 @@
-#include "platform/headless/headless_window_services.h"
+#include "platform/headless/headless_services.h"
 
 #include <algorithm>
 

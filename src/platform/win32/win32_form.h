@@ -67,11 +67,11 @@ struct LiveForm {
   [[nodiscard]] const ControlDefinition& Definition(std::size_t index) const { return definition->controls[index]; }
 };
 
-// The form window's class and procedure (form_window.cpp).
+// The form window's class and procedure (win32_window_procedure.cpp).
 void RegisterFormClasses(HINSTANCE instance);
 const wchar_t* FormClassName(bool showsProgramIcon);
 
-// Fonts, colours and the icon at a given DPI (form_window.cpp).
+// Fonts, colours and the icon at a given DPI (win32_window_procedure.cpp).
 OwnedFont CreateFontAt(const FontRequest& request, UINT dpi);
 COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);

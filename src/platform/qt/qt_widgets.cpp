@@ -1,4 +1,4 @@
-#include "qt_controls.h"
+#include "qt_widgets.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

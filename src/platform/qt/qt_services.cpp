@@ -1,4 +1,4 @@
-#include "qt_window_services.h"
+#include "qt_services.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,8 +8,8 @@
 #include "platform/event_dispatch.h"
 #include "platform/text_conversion.h"
 #include "platform/window_system_error.h"
-#include "qt_controls.h"
 #include "qt_form.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt {
 
