@@ -1,29 +1,11 @@
 #include "platform/headless/headless_services.h"
 
-#include <algorithm>
-
 #include "platform/event_dispatch.h"
 #include "platform/window_system_error.h"
 
 namespace vornic::headless {
 
 namespace {
-
-float& Field(TwipsRect& rect, Metric metric) {
-  switch (metric) {
-    case Metric::Left:
-      return rect.left;
-    case Metric::Top:
-      return rect.top;
-    case Metric::Width:
-      return rect.width;
-    case Metric::Height:
-      break;
-  }
-  return rect.height;
-}
-
-float Field(const TwipsRect& rect, Metric metric) { return Field(const_cast<TwipsRect&>(rect), metric); }
 
 std::string_view NameOf(Metric metric) {
   switch (metric) {
@@ -37,11 +19,6 @@ std::string_view NameOf(Metric metric) {
       break;
   }
   return "Height";
-}
-
-bool HasMenu(const FormDefinition& form) {
-  return std::any_of(form.controls.begin(), form.controls.end(),
-                     [](const ControlDefinition& c) { return c.kind == ControlKind::MenuItem; });
 }
 
 }  // namespace
@@ -72,117 +49,10 @@ void HeadlessWindowServices::Record(std::string_view operation, ControlRef contr
   Record(operation, recordCalls ? DescribeControl(control) : std::string(), metric);
 }
 
-bool HeadlessWindowServices::DoClipboardHasText() {
-  Record("ClipboardHasText");
-  return clipboard.text.has_value();
-}
-
-std::u16string HeadlessWindowServices::DoClipboardGetText() {
-  Record("ClipboardGetText");
-  if (beforeClipboardRead) beforeClipboardRead();
-  // As on a real desktop: a clipboard emptied since the format test has no text.
-  return clipboard.text.value_or(u"");
-}
-
-void HeadlessWindowServices::DoClipboardClear() {
-  Record("ClipboardClear");
-  clipboard = {};
-}
-
 void HeadlessWindowServices::DoShowMessage(std::u16string_view text) {
   Record("ShowMessage");
   messagesShown.emplace_back(text);
   if (answerMessageBox) answerMessageBox(text);
-}
-
-void HeadlessWindowServices::DoLoadForm(const FormDefinition& form) {
-  Record("LoadForm", form.name);
-  FormState state;
-  const float menuBar = HasMenu(form) ? frame_.menuBar : 0;
-  const TwipsPoint client = form.clientPosition.value_or(TwipsPoint{0, 0});
-  state.outer = {client.left - frame_.border, client.top - frame_.border - frame_.titleBar - menuBar,
-                 form.clientSize.width + 2 * frame_.border,
-                 form.clientSize.height + 2 * frame_.border + frame_.titleBar + menuBar};
-  for (const ControlDefinition& definition : form.controls) {
-    const FontDefinition* font = definition.font != nullptr ? definition.font : form.font;
-    state.controls.push_back(ControlState{.content = std::u16string(definition.content),
-                                          .geometry = definition.geometry,
-                                          .fontFamily = font != nullptr ? std::u16string(font->family) : u"",
-                                          .checked = definition.checked});
-  }
-  forms_.emplace(&form, std::move(state));
-}
-
-void HeadlessWindowServices::DoShowForm(const FormDefinition& form) {
-  Record("ShowForm", form.name);
-  forms_.at(&form).visible = true;
-}
-
-void HeadlessWindowServices::DoUnloadForm(const FormDefinition& form) {
-  Record("UnloadForm", form.name);
-  forms_.erase(&form);
-  EndWhenNoFormRemains();
-}
-
-float HeadlessWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
-  Record("GetFormMetric", form.name, metric);
-  return Field(forms_.at(&form).outer, metric);
-}
-
-void HeadlessWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
-  Record("SetFormMetric", form.name, edge == Edge::Left ? Metric::Left : Metric::Top);
-  TwipsRect& outer = forms_.at(&form).outer;
-  (edge == Edge::Left ? outer.left : outer.top) = twips;
-}
-
-void HeadlessWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
-  Record("SetCaption", control);
-  Live(control).content = caption;
-}
-
-std::u16string HeadlessWindowServices::DoGetCaption(ControlRef control) const {
-  Record("GetCaption", control);
-  return Live(control).content;
-}
-
-void HeadlessWindowServices::DoSetText(ControlRef control, std::u16string_view text) {
-  Record("SetText", control);
-  Live(control).content = text;
-}
-
-std::u16string HeadlessWindowServices::DoGetText(ControlRef control) const {
-  Record("GetText", control);
-  return Live(control).content;
-}
-
-void HeadlessWindowServices::DoSetMetric(ControlRef control, Metric metric, float twips) {
-  Record("SetMetric", control, metric);
-  Field(Live(control).geometry, metric) = twips;
-}
-
-float HeadlessWindowServices::DoGetMetric(ControlRef control, Metric metric) const {
-  Record("GetMetric", control, metric);
-  return Field(Live(control).geometry, metric);
-}
-
-void HeadlessWindowServices::DoSetFontFamily(ControlRef control, std::u16string_view family) {
-  Record("SetFontFamily", control);
-  Live(control).fontFamily = family;
-}
-
-std::u16string HeadlessWindowServices::DoGetFontFamily(ControlRef control) const {
-  Record("GetFontFamily", control);
-  return Live(control).fontFamily;
-}
-
-void HeadlessWindowServices::DoSetChecked(ControlRef menuItem, bool checked) {
-  Record("SetChecked", DescribeControl(menuItem) + (checked ? " on" : " off"));
-  Live(menuItem).checked = checked;
-}
-
-bool HeadlessWindowServices::DoIsChecked(ControlRef menuItem) const {
-  Record("IsChecked", menuItem);
-  return Live(menuItem).checked;
 }
 
 void HeadlessWindowServices::DoReportFatalError(std::u16string_view message) {

@@ -1,6 +1,18 @@
-// An in-memory window system: the test double for the whole program. It holds
-// what a real window system would hold (windows, controls, a clipboard, a
-// message box) and lets a test act as the user and as other programs.
+// The headless backend: an in-memory window system, the test double for the
+// whole program. It holds what a real window system would hold (windows,
+// controls, a clipboard, a message box) and lets a test act as the user and as
+// other programs.
+//
+// Implements: every seam operation and WindowInspection; a call log; injected
+//   failures (FailNext); a clipboard with any set of formats.
+// Does not: draw, convert twips to pixels (geometry stays in twips as written),
+//   keep fonts beyond their family, colours, icons, tab order or names for
+//   screen readers; run timers by itself (Tick runs each running timer once).
+// Quirks: a window's frame is fixed (FrameMetrics: a common Windows theme at
+//   96 DPI); the message box is closed by answerMessageBox, or at once.
+//
+// Files: headless_services (the class, program life, the user's actions),
+//   headless_form, headless_controls, headless_clipboard.
 #pragma once
 
 #include <functional>
@@ -116,6 +128,8 @@ class HeadlessWindowServices final : public WindowInspection {
   [[nodiscard]] const ControlState& Live(ControlRef control) const {
     return forms_.at(control.form).controls[Index(control)];
   }
+  static float& Field(TwipsRect& rect, Metric metric);
+  static float Field(const TwipsRect& rect, Metric metric);
   static std::size_t Index(ControlRef control) { return static_cast<std::size_t>(control.index); }
   void Dispatch(ControlRef control, EventKind event);
   void EndWhenNoFormRemains();

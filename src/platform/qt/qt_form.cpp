@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,7 +14,9 @@
 #include <string>
 #include <utility>
 
+#include "platform/event_dispatch.h"
 #include "platform/twips.h"
+#include "qt_services.h"
 #include "qt_widgets.h"
 
 namespace vornic::qt {
@@ -23,11 +26,6 @@ namespace {
 // Windows never delivers a timer faster than this; matching it keeps an idle
 // window near zero CPU.
 constexpr int kShortestTimerMs = 16;
-
-// Far outside any screen, still well inside what X11 and Qt accept.
-constexpr int kCoordinateLimit = 32767;
-
-int ClampCoordinate(int pixels) { return std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit); }
 
 std::string ControlName(const ControlDefinition& control) {
   std::string name(control.name);
@@ -283,106 +281,6 @@ void FormWindow::SetOuterMetric(Edge edge, float twips) {
   if (corner != pos()) move(corner);
 }
 
-void FormWindow::SetCaption(int index, std::u16string_view caption) {
-  Control& control = At(index);
-  control.caption = caption;
-  switch (DefinitionOf(index).kind) {
-    case ControlKind::PushButton:
-      static_cast<QPushButton*>(control.widget)->setText(ToQString(caption));
-      break;
-    case ControlKind::Label:
-      static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
-      break;
-    default:
-      control.action->setText(ToQString(caption));
-      break;
-  }
-}
-
-std::u16string FormWindow::Caption(int index) const { return At(index).caption; }
-
-void FormWindow::SetText(int index, std::u16string_view text) {
-  Control& control = At(index);
-  control.caption = text;
-  auto* editor = static_cast<QPlainTextEdit*>(control.widget);
-  editor->setPlainText(WithDisplayLineBreaks(text));
-  editor->document()->setModified(false);
-}
-
-// The text as written, unless the user has edited it since.
-std::u16string FormWindow::Text(int index) const {
-  const Control& control = At(index);
-  const auto* editor = static_cast<const QPlainTextEdit*>(control.widget);
-  return editor->document()->isModified() ? ToU16String(editor->toPlainText()) : control.caption;
-}
-
-// The layout writes every property on every tick: only a changed pixel value
-// reaches Qt.
-void FormWindow::SetMetric(int index, Metric metric, float twips) {
-  Control& control = At(index);
-  const float dpi = DotsPerInch();
-  QRect pixels = control.pixels;
-  switch (metric) {
-    case Metric::Left:
-      pixels.moveLeft(ClampCoordinate(TwipsToPixels(twips, dpi)));
-      break;
-    case Metric::Top:
-      pixels.moveTop(ClampCoordinate(TwipsToPixels(twips, dpi)));
-      break;
-    case Metric::Width:
-      pixels.setWidth(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
-      break;
-    case Metric::Height:
-      pixels.setHeight(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
-      break;
-  }
-  if (pixels == control.pixels) return;
-  control.pixels = pixels;
-  control.widget->setGeometry(pixels);
-  ++nativeGeometryWrites_;
-}
-
-float FormWindow::GetMetric(int index, Metric metric) const {
-  const Control& control = At(index);
-  const float dpi = DotsPerInch();
-  switch (metric) {
-    case Metric::Left:
-      return PixelsToTwips(control.pixels.x(), dpi);
-    case Metric::Top:
-      return PixelsToTwips(control.pixels.y(), dpi);
-    case Metric::Width:
-      return PixelsToTwips(control.pixels.width(), dpi);
-    case Metric::Height:
-      return PixelsToTwips(control.pixels.height(), dpi);
-  }
-  return 0;
-}
-
-// The family is kept as written; when it is not installed, fontconfig picks a
-// substitute and falls back per glyph, so Japanese captions still show.
-void FormWindow::SetFontFamily(int index, std::u16string_view family) {
-  Control& control = At(index);
-  control.family = std::u16string(family);
-  QFont font = control.widget->font();
-  font.setFamilies({ToQString(family)});
-  control.widget->setFont(font);
-}
-
-std::u16string FormWindow::FontFamily(int index) const {
-  const Control& control = At(index);
-  if (control.family) return *control.family;
-  if (const FontDefinition* font = DefinitionOf(index).font) return std::u16string(font->family);
-  if (definition_.font != nullptr) return std::u16string(definition_.font->family);
-  return ToU16String(control.widget->font().family());
-}
-
-void FormWindow::SetChecked(int index, bool checked) {
-  At(index).checked = checked;
-  ShowCheckMark(index);
-}
-
-bool FormWindow::IsChecked(int index) const { return At(index).checked; }
-
 void FormWindow::StartTimers() {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     QTimer* timer = controls_[i].timer;
@@ -415,5 +313,39 @@ QAction* FormWindow::Action(int control) const {
 }
 
 QWidget* FormWindow::Client() const { return client_; }
+
+void QtWindowServices::DoLoadForm(const FormDefinition& form) {
+  FormEvents events{
+      .dispatch = [this, &form](int control, EventKind event) { DispatchEvent(*this, form, control, event); },
+      .closeBox = [this, &form] { RunGuarded(*this, [&] { UnloadForm(form); }); },
+  };
+  forms_.emplace(&form, new FormWindow(form, programIcon_, std::move(events)));
+}
+
+void QtWindowServices::DoShowForm(const FormDefinition& form) {
+  FormWindow& window = Live(form);
+  window.show();
+  window.raise();
+  window.activateWindow();
+  if (!ended_) window.StartTimers();
+}
+
+// Deleted later, not now: the form may be unloaded from one of its own
+// controls' handlers, which Qt is still running.
+void QtWindowServices::DoUnloadForm(const FormDefinition& form) {
+  FormWindow* window = &Live(form);
+  forms_.erase(&form);
+  window->Retire();
+  window->deleteLater();
+  if (forms_.empty() && loopRunning_ && !ended_) QCoreApplication::exit(0);
+}
+
+float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
+  return Live(form).OuterMetric(metric);
+}
+
+void QtWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
+  Live(form).SetOuterMetric(edge, twips);
+}
 
 }  // namespace vornic::qt

@@ -1,25 +1,18 @@
 #include "qt_services.h"
 
 #include <QApplication>
-#include <QClipboard>
+#include <QByteArray>
 #include <QMessageBox>
-#include <QMimeData>
+#include <QtGlobal>
 
 #include "platform/event_dispatch.h"
-#include "platform/text_conversion.h"
-#include "platform/window_system_error.h"
+#include "platform/platform_services.h"
 #include "qt_form.h"
 #include "qt_widgets.h"
 
 namespace vornic::qt {
 
 namespace {
-
-QClipboard& Clipboard() {
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  if (clipboard == nullptr) throw WindowSystemError("QGuiApplication::clipboard", "no clipboard");
-  return *clipboard;
-}
 
 QIcon LoadProgramIcon() {
   QIcon icon;
@@ -52,112 +45,12 @@ FormWindow* QtWindowServices::WindowOf(const FormDefinition& form) const {
   return found == forms_.end() ? nullptr : found->second;
 }
 
-// Clipboard. On X11, another program owns the clipboard and is asked for its
-// data; Qt gives up on an owner that does not answer after a few seconds.
-
-bool QtWindowServices::DoClipboardHasText() {
-  const QMimeData* data = Clipboard().mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->hasText();
-}
-
-std::u16string QtWindowServices::DoClipboardGetText() {
-  const QMimeData* data = Clipboard().mimeData(QClipboard::Clipboard);
-  // The owner may have gone or changed the clipboard since the format test:
-  // then there is no text, which is not a failure.
-  if (data == nullptr || !data->hasText()) return {};
-  return ToU16String(data->text());
-}
-
-void QtWindowServices::DoClipboardClear() {
-  QClipboard& clipboard = Clipboard();
-  // clear() only gives up what this program owns: take the clipboard first,
-  // then leave it with no owner and no formats.
-  clipboard.setMimeData(new QMimeData, QClipboard::Clipboard);
-  clipboard.clear(QClipboard::Clipboard);
-}
-
 void QtWindowServices::DoShowMessage(std::u16string_view text) {
   QMessageBox box(QMessageBox::NoIcon, ToQString(kApplicationTitle), WithDisplayLineBreaks(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
-
-// Forms.
-
-void QtWindowServices::DoLoadForm(const FormDefinition& form) {
-  FormEvents events{
-      .dispatch = [this, &form](int control, EventKind event) { DispatchEvent(*this, form, control, event); },
-      .closeBox = [this, &form] { RunGuarded(*this, [&] { UnloadForm(form); }); },
-  };
-  forms_.emplace(&form, new FormWindow(form, programIcon_, std::move(events)));
-}
-
-void QtWindowServices::DoShowForm(const FormDefinition& form) {
-  FormWindow& window = Live(form);
-  window.show();
-  window.raise();
-  window.activateWindow();
-  if (!ended_) window.StartTimers();
-}
-
-// Deleted later, not now: the form may be unloaded from one of its own
-// controls' handlers, which Qt is still running.
-void QtWindowServices::DoUnloadForm(const FormDefinition& form) {
-  FormWindow* window = &Live(form);
-  forms_.erase(&form);
-  window->Retire();
-  window->deleteLater();
-  if (forms_.empty() && loopRunning_ && !ended_) QCoreApplication::exit(0);
-}
-
-float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
-  return Live(form).OuterMetric(metric);
-}
-
-void QtWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
-  Live(form).SetOuterMetric(edge, twips);
-}
-
-// Controls.
-
-void QtWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
-  Live(*control.form).SetCaption(control.index, caption);
-}
-
-std::u16string QtWindowServices::DoGetCaption(ControlRef control) const {
-  return Live(*control.form).Caption(control.index);
-}
-
-void QtWindowServices::DoSetText(ControlRef control, std::u16string_view text) {
-  Live(*control.form).SetText(control.index, text);
-}
-
-std::u16string QtWindowServices::DoGetText(ControlRef control) const { return Live(*control.form).Text(control.index); }
-
-void QtWindowServices::DoSetMetric(ControlRef control, Metric metric, float twips) {
-  Live(*control.form).SetMetric(control.index, metric, twips);
-}
-
-float QtWindowServices::DoGetMetric(ControlRef control, Metric metric) const {
-  return Live(*control.form).GetMetric(control.index, metric);
-}
-
-void QtWindowServices::DoSetFontFamily(ControlRef control, std::u16string_view family) {
-  Live(*control.form).SetFontFamily(control.index, family);
-}
-
-std::u16string QtWindowServices::DoGetFontFamily(ControlRef control) const {
-  return Live(*control.form).FontFamily(control.index);
-}
-
-void QtWindowServices::DoSetChecked(ControlRef menuItem, bool checked) {
-  Live(*menuItem.form).SetChecked(menuItem.index, checked);
-}
-
-bool QtWindowServices::DoIsChecked(ControlRef menuItem) const { return Live(*menuItem.form).IsChecked(menuItem.index); }
-
-// Program life.
 
 void QtWindowServices::StopAllTimers() {
   for (const auto& [definition, window] : forms_) window->StopTimers();
@@ -196,3 +89,31 @@ int QtWindowServices::DoRunEventLoop() {
 }
 
 }  // namespace vornic::qt
+
+namespace vornic {
+
+namespace {
+
+// Wayland lets no client place its windows, and the about window opens at an
+// offset from the main window: prefer X11 (XWayland) where it is there.
+void PreferX11() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+      !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<WindowServices> CreatePlatformServices(int argc, char** argv) {
+  PreferX11();
+  // Vornic takes no command line: Qt gets the program's name only, so that
+  // its own options (-reverse, -qwindowtitle, -stylesheet FILE) do nothing.
+  // QApplication keeps references to both for its whole life.
+  static char fallbackName[] = "vornic";
+  static char* programName[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+  static int applicationArgc = 1;
+  return std::make_unique<qt::QtWindowServices>(applicationArgc, programName);
+}
+
+}  // namespace vornic

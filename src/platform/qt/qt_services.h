@@ -1,5 +1,22 @@
-// The window services on Qt 6 Widgets: forms, the clipboard, message boxes
-// and the event loop.
+// The Qt backend: the window services on Qt 6 Widgets, Vornic's window
+// system on Linux.
+//
+// Implements: every seam operation and WindowInspection. A form is a
+//   QMainWindow (FormWindow) with a menu bar over a client area of absolutely
+//   placed widgets; twips become pixels at the screen's logical DPI; the
+//   clipboard is QClipboard; screen readers reach every control over AT-SPI.
+// Does not: honour a font's Charset (fontconfig picks glyphs per character);
+//   give a window a native (global) menu bar; run in a Wayland session when
+//   X11 (XWayland) is there (Wayland lets no client place its windows; see
+//   CreatePlatformServices).
+// Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
+//   form unloaded from its own handler is deleted later, once Qt is back in
+//   its event loop; with no window manager a window's frame is its client area
+//   and menu bar only.
+//
+// Files: qt_services (the class, message boxes, program life), qt_form
+//   (FormWindow and the form operations), qt_controls, qt_clipboard, qt_widgets
+//   (conversions and the widgets Qt lacks).
 #pragma once
 
 #include <QIcon>

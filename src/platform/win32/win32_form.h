@@ -67,6 +67,9 @@ struct LiveForm {
   [[nodiscard]] const ControlDefinition& Definition(std::size_t index) const { return definition->controls[index]; }
 };
 
+// A font of the forms' tables as Win32 asks for it (win32_controls.cpp).
+FontRequest FontRequestOf(const FontDefinition& font);
+
 // The form window's class and procedure (win32_window_procedure.cpp).
 void RegisterFormClasses(HINSTANCE instance);
 const wchar_t* FormClassName(bool showsProgramIcon);
