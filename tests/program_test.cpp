@@ -442,7 +442,7 @@ TEST_F(VornicProgram, FailuresInEveryHandlerEndTheProgram) {
     act(fresh);
     EXPECT_EQ(fresh.exitStatus, 1) << operation;
     ASSERT_EQ(fresh.fatalErrorsShown.size(), 1U) << operation;
-    EXPECT_NE(Utf16ToUtf8(fresh.fatalErrorsShown[0]).find(operation), std::string::npos);
+    EXPECT_NE(Utf16ToUtf8(fresh.fatalErrorsShown[0]).find(std::string(operation) + " failed: "), std::string::npos);
   }
 }
 

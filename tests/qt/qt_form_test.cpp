@@ -224,18 +224,6 @@ TEST_F(FormTest, CheckMarksChangeOnlyThroughSetChecked) {
   EXPECT_FALSE(Services().IsChecked(kOnItem));
 }
 
-TEST_F(FormTest, WrongPropertiesAndUnloadedFormsFail) {
-  EXPECT_THROW(Services().SetText(kCaption, u"x"), WindowSystemError);
-  EXPECT_THROW(Services().SetChecked(kButton, true), WindowSystemError);
-  EXPECT_THROW(Services().SetWidth(kTicker, 100), WindowSystemError);
-  EXPECT_THROW(Services().SetCaption({&kTestForm, 99}, u"x"), WindowSystemError);
-  EXPECT_THROW(Services().LoadForm(kTestForm), WindowSystemError);
-  Services().UnloadForm(kTestForm);
-  EXPECT_FALSE(Services().IsLoaded(kTestForm));
-  EXPECT_THROW(Services().SetCaption(kButton, u"x"), WindowSystemError);
-  EXPECT_THROW((void)Services().GetFormMetric(kTestForm, Metric::Left), WindowSystemError);
-}
-
 TEST_F(FormTest, TimerRunsAtTheWindowsTickFromShowUntilUnload) {
   const QPointer<QTimer> timer = Window().findChild<QTimer*>();
   ASSERT_NE(timer, nullptr);

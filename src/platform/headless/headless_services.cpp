@@ -30,7 +30,8 @@ void HeadlessWindowServices::Record(std::string_view operation, std::string_view
     calls.push_back(std::move(line));
   }
   if (!failing_.empty() && failing_.erase(std::string(operation)) > 0) {
-    throw WindowSystemError(std::string(operation), "injected failure");
+    // Named as the system's own call would be; the seam adds its own name.
+    throw WindowSystemError(std::string(operation) + " (in memory)", "injected failure");
   }
 }
 
