@@ -42,6 +42,11 @@ class Win32Services final : public WindowInspection {
   void ApplyDpi(LiveForm& form, UINT dpi);
   void FormDestroyed(const LiveForm& form);
   [[nodiscard]] HINSTANCE Instance() const { return instance_; }
+  // The live window of a form, or nullptr: for tests.
+  [[nodiscard]] HWND WindowOf(const FormDefinition& form) const {
+    const auto found = forms_.find(&form);
+    return found == forms_.end() ? nullptr : found->second->window;
+  }
 
  private:
   [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
