@@ -3,10 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh run
-cmake --preset default -DVORNIC_BUILD_TESTS=OFF >/dev/null
-cmake --build --preset default
+cmake --preset run >/dev/null
+cmake --build --preset run
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "Built build/default/Vornic, but there is no display to show it on (DISPLAY is not set)." >&2
+  echo "Built build/run/Vornic, but there is no display to show it on (DISPLAY is not set)." >&2
   exit 1
 fi
-exec build/default/Vornic
+exec build/run/Vornic

@@ -5,7 +5,7 @@
 #
 # Everything runs on a private X server (Xvfb, 1024x768, 96 dpi) with the
 # openbox window manager, so the pictures do not depend on your desktop.
-# The Linux program is built with the default preset if it is out of date;
+# The Linux program is built with the run preset if it is out of date;
 # the Windows program is used as it is (cmake --build --preset mingw).
 #
 # Needs Xvfb, openbox, xclip, xdotool, ImageMagick and, for the Windows part,
@@ -26,11 +26,11 @@ for tool in Xvfb openbox xclip xdotool xprop xwininfo import convert; do
   command -v "$tool" >/dev/null || { echo "take_screenshots.sh: $tool is missing" >&2; exit 1; }
 done
 
-if [ ! -f build/default/CMakeCache.txt ]; then
-  cmake --preset default -DVORNIC_BUILD_TESTS=OFF >/dev/null
+if [ ! -f build/run/CMakeCache.txt ]; then
+  cmake --preset run >/dev/null
 fi
-cmake --build --preset default --target Vornic
-linux_program=build/default/Vornic
+cmake --build --preset run
+linux_program=build/run/Vornic
 
 work=$(mktemp -d)
 pids=()

@@ -9,7 +9,7 @@
 #include "count/count.h"
 #include "language/language.h"
 #include "mainwindow/form1.h"
-#include "platform/headless/headless_window_services.h"
+#include "platform/headless/headless_services.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>

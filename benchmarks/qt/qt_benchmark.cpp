@@ -13,7 +13,7 @@
 #include "mainwindow/form1.h"
 #include "platform/event_dispatch.h"
 #include "qt_form.h"
-#include "qt_window_services.h"
+#include "qt_services.h"
 
 namespace {
 

@@ -44,7 +44,7 @@ std::u16string_view LimitNotice(UiLanguage language) {
 }
 
 void CountClipboardText(WindowServices& services) {
-  if (!services.ClipboardHasFormat(kPlainTextFormat)) return;
+  if (!services.ClipboardHasText()) return;
   // Read once: the limit test, the display and the count all see the same
   // text, so a clipboard changed in between cannot slip past the limit.
   const std::u16string text = services.ClipboardGetText();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "platform/text_conversion.h"
 #include "platform/window_services.h"
 
 namespace vornic {
@@ -27,7 +26,7 @@ void ReportFailureAndEnd(WindowServices& services, const char* what) {
   // Reporting may itself fail (the window system is what failed); the
   // program must end regardless.
   try {
-    services.ReportFatalError(Utf8ToUtf16(what));
+    services.ReportFatalError(FatalErrorMessage(what));
   } catch (...) {
   }
   try {

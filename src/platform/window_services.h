@@ -1,8 +1,12 @@
-// The one seam between Vornic and a window system. Handlers call these
-// operations directly; every backend (headless, Qt, Win32) implements all of
-// them. Every operation reports failure by throwing WindowSystemError.
+// The one seam between Vornic and a window system. Handlers call the public
+// operations. Each checks, once for every backend, what all window systems
+// must agree on (the form is loaded, the control has the property) and names
+// itself in every error; then it calls the backend's hook, which may take its
+// arguments as valid. Every operation reports failure by throwing
+// WindowSystemError.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,13 +15,32 @@
 
 namespace vornic {
 
-// The system's plain-text clipboard format.
-inline constexpr int kPlainTextFormat = 1;
-
 // The application title: main window title and message box caption.
 inline constexpr std::u16string_view kApplicationTitle = u"Vornic";
 
 enum class Metric : std::uint8_t { Left, Top, Width, Height };
+// A window's writable metrics: the program moves windows, the user sizes them.
+enum class Edge : std::uint8_t { Left, Top };
+
+// What each kind of control offers through the seam.
+enum class Property : std::uint8_t { Caption, Text, Geometry, FontFamily, CheckMark };
+
+constexpr bool HasProperty(ControlKind kind, Property property) {
+  switch (property) {
+    case Property::Caption:
+      return kind == ControlKind::PushButton || kind == ControlKind::Label || kind == ControlKind::MenuItem;
+    case Property::Text:
+      return kind == ControlKind::TextBox;
+    case Property::Geometry:
+      return kind == ControlKind::PushButton || kind == ControlKind::TextBox || kind == ControlKind::Label ||
+             kind == ControlKind::PictureBox;
+    case Property::FontFamily:
+      return kind == ControlKind::PushButton || kind == ControlKind::TextBox || kind == ControlKind::Label;
+    case Property::CheckMark:
+      return kind == ControlKind::MenuItem;
+  }
+  return false;
+}
 
 // What the event dispatch (event_dispatch.cpp) remembers between events of one
 // program; backends leave it alone.
@@ -36,45 +59,42 @@ class WindowServices {
   virtual ~WindowServices() = default;
 
   // Clipboard.
-  virtual bool ClipboardHasFormat(int format) = 0;
-  virtual std::u16string ClipboardGetText() = 0;
-  virtual void ClipboardClear() = 0;  // empties every format
+  bool ClipboardHasText();
+  std::u16string ClipboardGetText();  // empty when the text has gone since ClipboardHasText
+  void ClipboardClear();              // empties every format
 
   // Modal message box: one OK button, no icon, caption kApplicationTitle.
   // Returns when the user has closed it; events may be delivered meanwhile.
-  virtual void ShowMessage(std::u16string_view text) = 0;
+  void ShowMessage(std::u16string_view text);
 
   // Forms. LoadForm creates the window and its controls, hidden; it does not
   // run the load handler (see LoadFormAndRunHandler). ShowForm shows it
-  // modeless and without owner, and starts its timers.
-  [[nodiscard]] virtual bool IsLoaded(const FormDefinition& form) const = 0;
-  virtual void LoadForm(const FormDefinition& form) = 0;
-  virtual void ShowForm(const FormDefinition& form) = 0;
-  virtual void UnloadForm(const FormDefinition& form) = 0;
+  // modeless and without owner, and starts its timers. Every operation but
+  // IsLoaded and LoadForm needs a loaded form; LoadForm needs an unloaded one.
+  [[nodiscard]] bool IsLoaded(const FormDefinition& form) const;
+  void LoadForm(const FormDefinition& form);
+  void ShowForm(const FormDefinition& form);
+  void UnloadForm(const FormDefinition& form);
   // Outer geometry (frame, title bar and menu bar included), in twips.
-  // Only Left and Top may be written.
-  [[nodiscard]] virtual float GetFormMetric(const FormDefinition& form, Metric metric) const = 0;
-  virtual void SetFormMetric(const FormDefinition& form, Metric metric, float twips) = 0;
+  [[nodiscard]] float GetFormMetric(const FormDefinition& form, Metric metric) const;
+  void SetFormMetric(const FormDefinition& form, Edge edge, float twips);
 
   // Controls. A caption is what a button, label or menu item shows; a text
-  // box has text instead.
-  virtual void SetCaption(ControlRef control, std::u16string_view caption) = 0;
-  [[nodiscard]] virtual std::u16string GetCaption(ControlRef control) const = 0;
-  virtual void SetText(ControlRef control, std::u16string_view text) = 0;
-  [[nodiscard]] virtual std::u16string GetText(ControlRef control) const = 0;
-  virtual void SetMetric(ControlRef control, Metric metric, float twips) = 0;
-  [[nodiscard]] virtual float GetMetric(ControlRef control, Metric metric) const = 0;
-  virtual void SetFontFamily(ControlRef control, std::u16string_view family) = 0;
-  [[nodiscard]] virtual std::u16string GetFontFamily(ControlRef control) const = 0;
-  virtual void SetChecked(ControlRef menuItem, bool checked) = 0;
-  [[nodiscard]] virtual bool IsChecked(ControlRef menuItem) const = 0;
+  // box has text instead (see HasProperty).
+  void SetCaption(ControlRef control, std::u16string_view caption);
+  void SetText(ControlRef control, std::u16string_view text);
+  void SetMetric(ControlRef control, Metric metric, float twips);
+  void SetFontFamily(ControlRef control, std::u16string_view family);
+  void SetChecked(ControlRef menuItem, bool checked);
+  [[nodiscard]] bool IsChecked(ControlRef menuItem) const;
 
   // Program life. A failure that escaped a handler is shown to the user
-  // (ReportFatalError) and ends the program (EndProgram). RunEventLoop returns
-  // the exit status once the last form is unloaded or EndProgram was called.
-  virtual void ReportFatalError(std::u16string_view message) = 0;
-  virtual void EndProgram(int exitStatus) = 0;
-  virtual int RunEventLoop() = 0;
+  // (ReportFatalError, with the wording of FatalErrorMessage) and ends the
+  // program (EndProgram). RunEventLoop returns the exit status once the last
+  // form is unloaded or EndProgram was called.
+  void ReportFatalError(std::u16string_view message);
+  void EndProgram(int exitStatus);
+  int RunEventLoop();
 
   DispatchState dispatchState;
 
@@ -83,6 +103,59 @@ class WindowServices {
   void SetTop(ControlRef c, float twips) { SetMetric(c, Metric::Top, twips); }
   void SetWidth(ControlRef c, float twips) { SetMetric(c, Metric::Width, twips); }
   void SetHeight(ControlRef c, float twips) { SetMetric(c, Metric::Height, twips); }
+
+ protected:
+  // The backend's side. Forms are loaded (unloaded for DoLoadForm) and
+  // controls have the property asked for; a failure may name the system's
+  // own call, the public operation adds its own name.
+  [[nodiscard]] virtual bool FormLoaded(const FormDefinition& form) const = 0;
+  // What a handler's IsLoaded asks; the checks above ask FormLoaded.
+  [[nodiscard]] virtual bool DoIsLoaded(const FormDefinition& form) const { return FormLoaded(form); }
+  virtual bool DoClipboardHasText() = 0;
+  virtual std::u16string DoClipboardGetText() = 0;
+  virtual void DoClipboardClear() = 0;
+  virtual void DoShowMessage(std::u16string_view text) = 0;
+  virtual void DoLoadForm(const FormDefinition& form) = 0;
+  virtual void DoShowForm(const FormDefinition& form) = 0;
+  virtual void DoUnloadForm(const FormDefinition& form) = 0;
+  [[nodiscard]] virtual float DoGetFormMetric(const FormDefinition& form, Metric metric) const = 0;
+  virtual void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) = 0;
+  virtual void DoSetCaption(ControlRef control, std::u16string_view caption) = 0;
+  virtual void DoSetText(ControlRef control, std::u16string_view text) = 0;
+  virtual void DoSetMetric(ControlRef control, Metric metric, float twips) = 0;
+  virtual void DoSetFontFamily(ControlRef control, std::u16string_view family) = 0;
+  virtual void DoSetChecked(ControlRef menuItem, bool checked) = 0;
+  [[nodiscard]] virtual bool DoIsChecked(ControlRef menuItem) const = 0;
+  virtual void DoReportFatalError(std::u16string_view message) = 0;
+  virtual void DoEndProgram(int exitStatus) = 0;
+  virtual int DoRunEventLoop() = 0;
+
+  // Throw unless the form is loaded; unless the control's form is loaded and
+  // the control has the property.
+  void RequireLoaded(const char* operation, const FormDefinition& form) const;
+  void RequireProperty(const char* operation, ControlRef control, Property property) const;
 };
+
+// The seam plus the reads that only tests need; every backend implements it,
+// checked as the seam is.
+class WindowInspection : public WindowServices {
+ public:
+  [[nodiscard]] std::u16string GetCaption(ControlRef control) const;
+  [[nodiscard]] std::u16string GetText(ControlRef control) const;  // as typed, if the user edited it
+  [[nodiscard]] float GetMetric(ControlRef control, Metric metric) const;
+  [[nodiscard]] std::u16string GetFontFamily(ControlRef control) const;
+
+ protected:
+  [[nodiscard]] virtual std::u16string DoGetCaption(ControlRef control) const = 0;
+  [[nodiscard]] virtual std::u16string DoGetText(ControlRef control) const = 0;
+  [[nodiscard]] virtual float DoGetMetric(ControlRef control, Metric metric) const = 0;
+  [[nodiscard]] virtual std::u16string DoGetFontFamily(ControlRef control) const = 0;
+};
+
+// The name of a control as the forms' tables spell it: "Form2.Label1(0)".
+std::string DescribeControl(ControlRef control);
+
+// What the user reads when a failure ends the program.
+std::u16string FatalErrorMessage(std::string_view failure);
 
 }  // namespace vornic

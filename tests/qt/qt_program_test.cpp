@@ -15,9 +15,9 @@
 #include "count/count.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/layout.h"
-#include "qt_controls.h"
 #include "qt_form.h"
 #include "qt_test_support.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt::testing {
 namespace {
@@ -87,12 +87,12 @@ TEST_F(ProgramTest, CountButtonShowsTextAndCountAndRefusesLongText) {
   QTest::mouseClick(WidgetOf(Form1::Command3), Qt::LeftButton);
   EXPECT_EQ(LabelText(), QString());
   EXPECT_EQ(BoxText(), QString());
-  EXPECT_FALSE(Services().ClipboardHasFormat(kPlainTextFormat));
+  EXPECT_FALSE(Services().ClipboardHasText());
 }
 
 TEST_F(ProgramTest, AboutWindowOpensAtTheOffsetAndItsCloseLabelDestroysIt) {
-  Services().SetFormMetric(Form1::Window, Metric::Left, 3000);
-  Services().SetFormMetric(Form1::Window, Metric::Top, 2010);
+  Services().SetFormMetric(Form1::Window, Edge::Left, 3000);
+  Services().SetFormMetric(Form1::Window, Edge::Top, 2010);
   ActionOf(Form1::mnuCheck)->trigger();
   const QPointer<FormWindow> about = Services().WindowOf(Form2::Window);
   ASSERT_NE(about, nullptr);

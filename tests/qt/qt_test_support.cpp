@@ -34,7 +34,9 @@ class QtEnvironment final : public ::testing::Environment {
 QtWindowServices& Services() { return *Instance(); }
 
 void QtBackendTest::TearDown() {
-  for (const FormDefinition* form : {&Form1::Window, &Form2::Window}) Services().UnloadForm(*form);
+  for (const FormDefinition* form : {&Form1::Window, &Form2::Window}) {
+    if (Services().IsLoaded(*form)) Services().UnloadForm(*form);
+  }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "qt_window_services.h"
+#include "qt_services.h"
 
 namespace vornic::qt::testing {
 

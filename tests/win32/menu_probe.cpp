@@ -4,9 +4,6 @@
 // line per menu item, "id<TAB>checked<TAB>caption", in a shared memory block;
 // asked about a control (wParam 1, lParam the control), with its font's face
 // name, which another process cannot read either.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include "menu_probe.h"
 
 #include <windows.h>

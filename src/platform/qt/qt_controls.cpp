@@ -1,131 +1,148 @@
-#include "qt_controls.h"
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
-#include <QAccessible>
-#include <QAccessibleWidget>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPalette>
-#include <QTimer>
-#include <utility>
+#include "platform/twips.h"
+#include "qt_form.h"
+#include "qt_services.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt {
 
-QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+void QtWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
+  Live(*control.form).SetCaption(control.index, caption);
 }
 
-std::u16string ToU16String(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+std::u16string QtWindowServices::DoGetCaption(ControlRef control) const {
+  return Live(*control.form).Caption(control.index);
 }
 
-QString WithDisplayLineBreaks(std::u16string_view text) {
-  QString shown;
-  shown.reserve(static_cast<qsizetype>(text.size()));
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit == u'\r') {
-      shown.append(QChar(u'\n'));
-      if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      shown.append(QChar(unit));
-    }
-  }
-  return shown;
+void QtWindowServices::DoSetText(ControlRef control, std::u16string_view text) {
+  Live(*control.form).SetText(control.index, text);
 }
 
-std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette) {
-  switch (colour.kind) {
-    case Colour::Kind::Default:
-      return std::nullopt;
-    case Colour::Kind::Rgb:
-      return QColor(colour.red, colour.green, colour.blue);
-    case Colour::Kind::SystemWindow:
-      return palette.color(QPalette::Base);
-    case Colour::Kind::SystemWindowText:
-      return palette.color(QPalette::Text);
-    case Colour::Kind::SystemButtonFace:
-      return palette.color(QPalette::Button);
-  }
-  return std::nullopt;
+std::u16string QtWindowServices::DoGetText(ControlRef control) const { return Live(*control.form).Text(control.index); }
+
+void QtWindowServices::DoSetMetric(ControlRef control, Metric metric, float twips) {
+  Live(*control.form).SetMetric(control.index, metric, twips);
 }
 
-QFont ToQFont(const FontDefinition& font, const QFont& base) {
-  QFont result = base;
-  result.setFamilies({ToQString(font.family)});
-  result.setPointSizeF(static_cast<qreal>(font.points));
-  result.setBold(font.bold);
-  return result;
+float QtWindowServices::DoGetMetric(ControlRef control, Metric metric) const {
+  return Live(*control.form).GetMetric(control.index, metric);
 }
 
-ClickableLabel::ClickableLabel(QWidget* parent, std::function<void()> onClick, bool pressable)
-    : QLabel(parent), onClick_(std::move(onClick)), pressable_(pressable) {}
-
-void ClickableLabel::Press() {
-  QTimer::singleShot(0, this, [this] {
-    if (onClick_) onClick_();
-  });
+void QtWindowServices::DoSetFontFamily(ControlRef control, std::u16string_view family) {
+  Live(*control.form).SetFontFamily(control.index, family);
 }
 
-void ClickableLabel::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-  QLabel::mousePressEvent(event);
+std::u16string QtWindowServices::DoGetFontFamily(ControlRef control) const {
+  return Live(*control.form).FontFamily(control.index);
 }
 
-// A click is a left press and release inside the label, as with a button.
-void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
-  const bool clicked = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  pressed_ = false;
-  QLabel::mouseReleaseEvent(event);
-  // Last: the handler may unload the form this label belongs to.
-  if (clicked && onClick_) onClick_();
+void QtWindowServices::DoSetChecked(ControlRef menuItem, bool checked) {
+  Live(*menuItem.form).SetChecked(menuItem.index, checked);
 }
 
-namespace {
+bool QtWindowServices::DoIsChecked(ControlRef menuItem) const { return Live(*menuItem.form).IsChecked(menuItem.index); }
 
-// Qt's own label interface has no actions; this one reads the same (a label
-// named by its text) and adds the press.
-class PressableLabelAccessible final : public QAccessibleWidget {
- public:
-  explicit PressableLabelAccessible(ClickableLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
-
-  [[nodiscard]] QString text(QAccessible::Text kind) const override {
-    QString value = QAccessibleWidget::text(kind);
-    if (kind == QAccessible::Name && value.isEmpty()) value = Label()->text();
-    return value;
-  }
-  [[nodiscard]] QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& action) override {
-    if (action == pressAction() && Label()->isEnabled()) Label()->Press();
-  }
-  [[nodiscard]] QStringList keyBindingsForAction(const QString& /*action*/) const override { return {}; }
-
- private:
-  [[nodiscard]] ClickableLabel* Label() const { return static_cast<ClickableLabel*>(widget()); }
-};
-
-QAccessibleInterface* PressableLabelFactory(const QString& /*className*/, QObject* object) {
-  auto* label = dynamic_cast<ClickableLabel*>(object);
-  return label != nullptr && label->Pressable() ? new PressableLabelAccessible(label) : nullptr;
-}
-
-}  // namespace
-
-void InstallAccessibility() {
-  static const bool installed = [] {
-    QAccessible::installFactory(PressableLabelFactory);
-    return true;
-  }();
-  (void)installed;
-}
-
-void ClientArea::AddBackdrop(const QWidget* widget, QColor colour) { backdrops_.push_back({widget, colour}); }
-
-void ClientArea::paintEvent(QPaintEvent* /*event*/) {
-  if (backdrops_.empty()) return;
-  QPainter painter(this);
-  for (const Backdrop& backdrop : backdrops_) {
-    if (backdrop.widget->isVisible()) painter.fillRect(backdrop.widget->geometry(), backdrop.colour);
+void FormWindow::SetCaption(int index, std::u16string_view caption) {
+  Control& control = At(index);
+  control.caption = caption;
+  switch (DefinitionOf(index).kind) {
+    case ControlKind::PushButton:
+      static_cast<QPushButton*>(control.widget)->setText(ToQString(caption));
+      break;
+    case ControlKind::Label:
+      static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
+      break;
+    default:
+      control.action->setText(ToQString(caption));
+      break;
   }
 }
+
+std::u16string FormWindow::Caption(int index) const { return At(index).caption; }
+
+void FormWindow::SetText(int index, std::u16string_view text) {
+  Control& control = At(index);
+  control.caption = text;
+  auto* editor = static_cast<QPlainTextEdit*>(control.widget);
+  editor->setPlainText(WithDisplayLineBreaks(text));
+  editor->document()->setModified(false);
+}
+
+// The text as written, unless the user has edited it since.
+std::u16string FormWindow::Text(int index) const {
+  const Control& control = At(index);
+  const auto* editor = static_cast<const QPlainTextEdit*>(control.widget);
+  return editor->document()->isModified() ? ToU16String(editor->toPlainText()) : control.caption;
+}
+
+// The layout writes every property on every tick: only a changed pixel value
+// reaches Qt.
+void FormWindow::SetMetric(int index, Metric metric, float twips) {
+  Control& control = At(index);
+  const float dpi = DotsPerInch();
+  QRect pixels = control.pixels;
+  switch (metric) {
+    case Metric::Left:
+      pixels.moveLeft(ClampCoordinate(TwipsToPixels(twips, dpi)));
+      break;
+    case Metric::Top:
+      pixels.moveTop(ClampCoordinate(TwipsToPixels(twips, dpi)));
+      break;
+    case Metric::Width:
+      pixels.setWidth(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
+      break;
+    case Metric::Height:
+      pixels.setHeight(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
+      break;
+  }
+  if (pixels == control.pixels) return;
+  control.pixels = pixels;
+  control.widget->setGeometry(pixels);
+  ++nativeGeometryWrites_;
+}
+
+float FormWindow::GetMetric(int index, Metric metric) const {
+  const Control& control = At(index);
+  const float dpi = DotsPerInch();
+  switch (metric) {
+    case Metric::Left:
+      return PixelsToTwips(control.pixels.x(), dpi);
+    case Metric::Top:
+      return PixelsToTwips(control.pixels.y(), dpi);
+    case Metric::Width:
+      return PixelsToTwips(control.pixels.width(), dpi);
+    case Metric::Height:
+      return PixelsToTwips(control.pixels.height(), dpi);
+  }
+  return 0;
+}
+
+// The family is kept as written; when it is not installed, fontconfig picks a
+// substitute and falls back per glyph, so Japanese captions still show.
+void FormWindow::SetFontFamily(int index, std::u16string_view family) {
+  Control& control = At(index);
+  control.family = std::u16string(family);
+  QFont font = control.widget->font();
+  font.setFamilies({ToQString(family)});
+  control.widget->setFont(font);
+}
+
+std::u16string FormWindow::FontFamily(int index) const {
+  const Control& control = At(index);
+  if (control.family) return *control.family;
+  if (const FontDefinition* font = DefinitionOf(index).font) return std::u16string(font->family);
+  if (definition_.font != nullptr) return std::u16string(definition_.font->family);
+  return ToU16String(control.widget->font().family());
+}
+
+void FormWindow::SetChecked(int index, bool checked) {
+  At(index).checked = checked;
+  ShowCheckMark(index);
+}
+
+bool FormWindow::IsChecked(int index) const { return At(index).checked; }
 
 }  // namespace vornic::qt

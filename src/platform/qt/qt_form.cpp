@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,9 +14,10 @@
 #include <string>
 #include <utility>
 
+#include "platform/event_dispatch.h"
 #include "platform/twips.h"
-#include "platform/window_system_error.h"
-#include "qt_controls.h"
+#include "qt_services.h"
+#include "qt_widgets.h"
 
 namespace vornic::qt {
 
@@ -25,19 +27,10 @@ namespace {
 // window near zero CPU.
 constexpr int kShortestTimerMs = 16;
 
-// Far outside any screen, still well inside what X11 and Qt accept.
-constexpr int kCoordinateLimit = 32767;
-
-int ClampCoordinate(int pixels) { return std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit); }
-
 std::string ControlName(const ControlDefinition& control) {
   std::string name(control.name);
   if (control.element >= 0) name += "(" + std::to_string(control.element) + ")";
   return name;
-}
-
-std::string Describe(const FormDefinition& form, const ControlDefinition& control) {
-  return std::string(form.name) + "." + ControlName(control);
 }
 
 }  // namespace
@@ -276,141 +269,17 @@ float FormWindow::OuterMetric(Metric metric) const {
   return 0;
 }
 
-void FormWindow::SetOuterMetric(Metric metric, float twips) {
-  if (metric != Metric::Left && metric != Metric::Top) {
-    throw WindowSystemError("SetFormMetric", std::string(definition_.name) + ": the program does not size windows");
-  }
+void FormWindow::SetOuterMetric(Edge edge, float twips) {
   // pos() of a window is its frame's top-left corner.
   const int pixels = ClampCoordinate(TwipsToPixels(twips, DotsPerInch()));
   QPoint corner = pos();
-  if (metric == Metric::Left) {
+  if (edge == Edge::Left) {
     corner.setX(pixels);
   } else {
     corner.setY(pixels);
   }
   if (corner != pos()) move(corner);
 }
-
-FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds, const char* operation) {
-  return const_cast<Control&>(std::as_const(*this).Require(index, kinds, operation));
-}
-
-const FormWindow::Control& FormWindow::Require(int index, std::initializer_list<ControlKind> kinds,
-                                               const char* operation) const {
-  if (index < 0 || index >= static_cast<int>(controls_.size())) {
-    throw WindowSystemError(operation, std::string(definition_.name) + " has no control " + std::to_string(index));
-  }
-  if (std::find(kinds.begin(), kinds.end(), DefinitionOf(index).kind) == kinds.end()) {
-    throw WindowSystemError(operation, Describe(definition_, DefinitionOf(index)) + " has no such property");
-  }
-  return controls_[static_cast<std::size_t>(index)];
-}
-
-void FormWindow::SetCaption(int index, std::u16string_view caption) {
-  Control& control = Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "SetCaption");
-  control.caption = caption;
-  switch (DefinitionOf(index).kind) {
-    case ControlKind::PushButton:
-      static_cast<QPushButton*>(control.widget)->setText(ToQString(caption));
-      break;
-    case ControlKind::Label:
-      static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
-      break;
-    default:
-      control.action->setText(ToQString(caption));
-      break;
-  }
-}
-
-std::u16string FormWindow::Caption(int index) const {
-  return Require(index, {ControlKind::PushButton, ControlKind::Label, ControlKind::MenuItem}, "GetCaption").caption;
-}
-
-void FormWindow::SetText(int index, std::u16string_view text) {
-  Control& control = Require(index, {ControlKind::TextBox}, "SetText");
-  control.caption = text;
-  auto* editor = static_cast<QPlainTextEdit*>(control.widget);
-  editor->setPlainText(WithDisplayLineBreaks(text));
-  editor->document()->setModified(false);
-}
-
-// The text as written, unless the user has edited it since.
-std::u16string FormWindow::Text(int index) const {
-  const Control& control = Require(index, {ControlKind::TextBox}, "GetText");
-  const auto* editor = static_cast<const QPlainTextEdit*>(control.widget);
-  return editor->document()->isModified() ? ToU16String(editor->toPlainText()) : control.caption;
-}
-
-// The layout writes every property on every tick: only a changed pixel value
-// reaches Qt.
-void FormWindow::SetMetric(int index, Metric metric, float twips) {
-  Control& control = Require(
-      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "SetMetric");
-  const float dpi = DotsPerInch();
-  QRect pixels = control.pixels;
-  switch (metric) {
-    case Metric::Left:
-      pixels.moveLeft(ClampCoordinate(TwipsToPixels(twips, dpi)));
-      break;
-    case Metric::Top:
-      pixels.moveTop(ClampCoordinate(TwipsToPixels(twips, dpi)));
-      break;
-    case Metric::Width:
-      pixels.setWidth(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
-      break;
-    case Metric::Height:
-      pixels.setHeight(ClampCoordinate(TwipsToPixelSize(twips, dpi)));
-      break;
-  }
-  if (pixels == control.pixels) return;
-  control.pixels = pixels;
-  control.widget->setGeometry(pixels);
-  ++nativeGeometryWrites_;
-}
-
-float FormWindow::GetMetric(int index, Metric metric) const {
-  const Control& control = Require(
-      index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label, ControlKind::PictureBox}, "GetMetric");
-  const float dpi = DotsPerInch();
-  switch (metric) {
-    case Metric::Left:
-      return PixelsToTwips(control.pixels.x(), dpi);
-    case Metric::Top:
-      return PixelsToTwips(control.pixels.y(), dpi);
-    case Metric::Width:
-      return PixelsToTwips(control.pixels.width(), dpi);
-    case Metric::Height:
-      return PixelsToTwips(control.pixels.height(), dpi);
-  }
-  return 0;
-}
-
-// The family is kept as written; when it is not installed, fontconfig picks a
-// substitute and falls back per glyph, so Japanese captions still show.
-void FormWindow::SetFontFamily(int index, std::u16string_view family) {
-  Control& control =
-      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "SetFontFamily");
-  control.family = std::u16string(family);
-  QFont font = control.widget->font();
-  font.setFamilies({ToQString(family)});
-  control.widget->setFont(font);
-}
-
-std::u16string FormWindow::FontFamily(int index) const {
-  const Control& control =
-      Require(index, {ControlKind::PushButton, ControlKind::TextBox, ControlKind::Label}, "GetFontFamily");
-  if (control.family) return *control.family;
-  if (const FontDefinition* font = DefinitionOf(index).font) return std::u16string(font->family);
-  if (definition_.font != nullptr) return std::u16string(definition_.font->family);
-  return ToU16String(control.widget->font().family());
-}
-
-void FormWindow::SetChecked(int index, bool checked) {
-  Require(index, {ControlKind::MenuItem}, "SetChecked").checked = checked;
-  ShowCheckMark(index);
-}
-
-bool FormWindow::IsChecked(int index) const { return Require(index, {ControlKind::MenuItem}, "IsChecked").checked; }
 
 void FormWindow::StartTimers() {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -444,5 +313,39 @@ QAction* FormWindow::Action(int control) const {
 }
 
 QWidget* FormWindow::Client() const { return client_; }
+
+void QtWindowServices::DoLoadForm(const FormDefinition& form) {
+  FormEvents events{
+      .dispatch = [this, &form](int control, EventKind event) { DispatchEvent(*this, form, control, event); },
+      .closeBox = [this, &form] { RunGuarded(*this, [&] { UnloadForm(form); }); },
+  };
+  forms_.emplace(&form, new FormWindow(form, programIcon_, std::move(events)));
+}
+
+void QtWindowServices::DoShowForm(const FormDefinition& form) {
+  FormWindow& window = Live(form);
+  window.show();
+  window.raise();
+  window.activateWindow();
+  if (!ended_) window.StartTimers();
+}
+
+// Deleted later, not now: the form may be unloaded from one of its own
+// controls' handlers, which Qt is still running.
+void QtWindowServices::DoUnloadForm(const FormDefinition& form) {
+  FormWindow* window = &Live(form);
+  forms_.erase(&form);
+  window->Retire();
+  window->deleteLater();
+  if (forms_.empty() && loopRunning_ && !ended_) QCoreApplication::exit(0);
+}
+
+float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {
+  return Live(form).OuterMetric(metric);
+}
+
+void QtWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
+  Live(form).SetOuterMetric(edge, twips);
+}
 
 }  // namespace vornic::qt

@@ -6,7 +6,6 @@
 #include <QMainWindow>
 #include <QRect>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,9 +35,12 @@ class FormWindow final : public QMainWindow {
 
   [[nodiscard]] const FormDefinition& Definition() const { return definition_; }
 
-  // Outer geometry in twips. Only Left and Top can be written.
+  // Outer geometry in twips.
   [[nodiscard]] float OuterMetric(Metric metric) const;
-  void SetOuterMetric(Metric metric, float twips);
+  void SetOuterMetric(Edge edge, float twips);
+
+  // Controls by their place in the table; the window services have checked
+  // that each has the property.
 
   void SetCaption(int control, std::u16string_view caption);
   [[nodiscard]] std::u16string Caption(int control) const;
@@ -87,9 +89,8 @@ class FormWindow final : public QMainWindow {
   [[nodiscard]] bool HasRoute(int control, EventKind event) const;
   [[nodiscard]] float DotsPerInch() const;
   [[nodiscard]] const ControlDefinition& DefinitionOf(int index) const;
-  Control& Require(int index, std::initializer_list<ControlKind> kinds, const char* operation);
-  [[nodiscard]] const Control& Require(int index, std::initializer_list<ControlKind> kinds,
-                                       const char* operation) const;
+  Control& At(int index) { return controls_[static_cast<std::size_t>(index)]; }
+  [[nodiscard]] const Control& At(int index) const { return controls_[static_cast<std::size_t>(index)]; }
 
   const FormDefinition& definition_;
   FormEvents events_;

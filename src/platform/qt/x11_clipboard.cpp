@@ -191,7 +191,7 @@ class X11Clipboard {
 }  // namespace
 
 bool X11ClipboardHasText() {
-  X11Clipboard clipboard("ClipboardHasFormat");
+  X11Clipboard clipboard("ClipboardHasText");
   return PreferredTextTarget(clipboard.OfferedTargets()).has_value();
 }
 

@@ -1,19 +1,8 @@
-// windows.h with the project's settings, and the few helpers every part of
-// the Win32 backend shares: error reports, UTF-16 strings, DPI.
+// windows.h (its settings come from the build: vornic_windows_api), and the
+// few helpers every part of the Win32 backend shares: error reports, UTF-16
+// strings, DPI.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef _UNICODE
-#define _UNICODE
-#endif
 #include <windows.h>
 
 #include <memory>

@@ -1,15 +1,34 @@
-// WindowServices on the Win32 API: user32, gdi32 and kernel32 only.
+// The Win32 backend: the window services on the Win32 API (user32, gdi32 and
+// kernel32 only), Vornic's native Windows program.
+//
+// Implements: every seam operation and WindowInspection. A form is a
+//   top-level window with a real menu bar and standard controls (BUTTON,
+//   multi-line EDIT, STATIC); twips become pixels at the window's DPI, and a
+//   DPI change re-creates the fonts and re-places the controls; the clipboard
+//   is read as CF_UNICODETEXT after a test for CF_TEXT.
+// Does not: give screen readers the tables' accessibleName (controls are read
+//   by their captions only).
+// Quirks: timers tick no faster than every 15 ms, Windows' clock tick (Wine
+//   would tick every 10 ms); tab order is z-order, so controls are created in
+//   tab-index order; coloured labels are drawn by the form so overlapping ones
+//   keep each other's text; the program ends when its last window is gone, not
+//   with Form1; opening the clipboard is retried for about a second.
+//
+// Files: win32_services (the class, message boxes, program life),
+//   win32_form (+ .h: a form as it lives on screen), win32_controls,
+//   win32_clipboard, win32_window_procedure (the form window's class and
+//   messages, fonts, colours, icons), win32_api (windows.h and shared helpers).
 #pragma once
 
 #include <map>
 #include <memory>
 
-#include "platform/win32/live_form.h"
+#include "platform/win32/win32_form.h"
 #include "platform/window_services.h"
 
 namespace vornic::win32 {
 
-class Win32Services final : public WindowServices {
+class Win32Services final : public WindowInspection {
  public:
   explicit Win32Services(HINSTANCE instance);
   ~Win32Services() override;
@@ -18,44 +37,46 @@ class Win32Services final : public WindowServices {
   Win32Services(Win32Services&&) = delete;
   Win32Services& operator=(Win32Services&&) = delete;
 
-  bool ClipboardHasFormat(int format) override;
-  std::u16string ClipboardGetText() override;
-  void ClipboardClear() override;
-
-  void ShowMessage(std::u16string_view text) override;
-
-  [[nodiscard]] bool IsLoaded(const FormDefinition& form) const override;
-  void LoadForm(const FormDefinition& form) override;
-  void ShowForm(const FormDefinition& form) override;
-  void UnloadForm(const FormDefinition& form) override;
-  [[nodiscard]] float GetFormMetric(const FormDefinition& form, Metric metric) const override;
-  void SetFormMetric(const FormDefinition& form, Metric metric, float twips) override;
-
-  void SetCaption(ControlRef control, std::u16string_view caption) override;
-  [[nodiscard]] std::u16string GetCaption(ControlRef control) const override;
-  void SetText(ControlRef control, std::u16string_view text) override;
-  [[nodiscard]] std::u16string GetText(ControlRef control) const override;
-  void SetMetric(ControlRef control, Metric metric, float twips) override;
-  [[nodiscard]] float GetMetric(ControlRef control, Metric metric) const override;
-  void SetFontFamily(ControlRef control, std::u16string_view family) override;
-  [[nodiscard]] std::u16string GetFontFamily(ControlRef control) const override;
-  void SetChecked(ControlRef menuItem, bool checked) override;
-  [[nodiscard]] bool IsChecked(ControlRef menuItem) const override;
-
-  void ReportFatalError(std::u16string_view message) override;
-  void EndProgram(int exitStatus) override;
-  int RunEventLoop() override;
-
   // For the form window procedure.
   void Dispatch(const LiveForm& form, int control, EventKind event);
   void ApplyDpi(LiveForm& form, UINT dpi);
   void FormDestroyed(const LiveForm& form);
   [[nodiscard]] HINSTANCE Instance() const { return instance_; }
+  // The live window of a form, or nullptr: for tests.
+  [[nodiscard]] HWND WindowOf(const FormDefinition& form) const {
+    const auto found = forms_.find(&form);
+    return found == forms_.end() ? nullptr : found->second->window;
+  }
 
  private:
-  [[nodiscard]] LiveForm& Live(const FormDefinition& form) const;
-  [[nodiscard]] LiveControl& Live(ControlRef control) const;
-  [[nodiscard]] LiveControl& LiveWindow(ControlRef control, const char* operation) const;
+  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  bool DoClipboardHasText() override;
+  std::u16string DoClipboardGetText() override;
+  void DoClipboardClear() override;
+  void DoShowMessage(std::u16string_view text) override;
+  void DoLoadForm(const FormDefinition& form) override;
+  void DoShowForm(const FormDefinition& form) override;
+  void DoUnloadForm(const FormDefinition& form) override;
+  [[nodiscard]] float DoGetFormMetric(const FormDefinition& form, Metric metric) const override;
+  void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) override;
+  void DoSetCaption(ControlRef control, std::u16string_view caption) override;
+  void DoSetText(ControlRef control, std::u16string_view text) override;
+  void DoSetMetric(ControlRef control, Metric metric, float twips) override;
+  void DoSetFontFamily(ControlRef control, std::u16string_view family) override;
+  void DoSetChecked(ControlRef menuItem, bool checked) override;
+  [[nodiscard]] bool DoIsChecked(ControlRef menuItem) const override;
+  void DoReportFatalError(std::u16string_view message) override;
+  void DoEndProgram(int exitStatus) override;
+  int DoRunEventLoop() override;
+  [[nodiscard]] std::u16string DoGetCaption(ControlRef control) const override;
+  [[nodiscard]] std::u16string DoGetText(ControlRef control) const override;
+  [[nodiscard]] float DoGetMetric(ControlRef control, Metric metric) const override;
+  [[nodiscard]] std::u16string DoGetFontFamily(ControlRef control) const override;
+
+  [[nodiscard]] LiveForm& Live(const FormDefinition& form) const { return *forms_.at(&form); }
+  [[nodiscard]] LiveControl& Live(ControlRef control) const {
+    return Live(*control.form).controls[static_cast<std::size_t>(control.index)];
+  }
   [[nodiscard]] HWND MessageOwner() const;
   void CreateMenus(LiveForm& form);
   void CreateControls(LiveForm& form);

@@ -67,11 +67,14 @@ struct LiveForm {
   [[nodiscard]] const ControlDefinition& Definition(std::size_t index) const { return definition->controls[index]; }
 };
 
-// The form window's class and procedure (form_window.cpp).
+// A font of the forms' tables as Win32 asks for it (win32_controls.cpp).
+FontRequest FontRequestOf(const FontDefinition& font);
+
+// The form window's class and procedure (win32_window_procedure.cpp).
 void RegisterFormClasses(HINSTANCE instance);
 const wchar_t* FormClassName(bool showsProgramIcon);
 
-// Fonts, colours and the icon at a given DPI (form_window.cpp).
+// Fonts, colours and the icon at a given DPI (win32_window_procedure.cpp).
 OwnedFont CreateFontAt(const FontRequest& request, UINT dpi);
 COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);

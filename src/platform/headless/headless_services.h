@@ -1,6 +1,18 @@
-// An in-memory window system: the test double for the whole program. It holds
-// what a real window system would hold (windows, controls, a clipboard, a
-// message box) and lets a test act as the user and as other programs.
+// The headless backend: an in-memory window system, the test double for the
+// whole program. It holds what a real window system would hold (windows,
+// controls, a clipboard, a message box) and lets a test act as the user and as
+// other programs.
+//
+// Implements: every seam operation and WindowInspection; a call log; injected
+//   failures (FailNext); a clipboard with any set of formats.
+// Does not: draw, convert twips to pixels (geometry stays in twips as written),
+//   keep fonts beyond their family, colours, icons, tab order or names for
+//   screen readers; run timers by itself (Tick runs each running timer once).
+// Quirks: a window's frame is fixed (FrameMetrics: a common Windows theme at
+//   96 DPI); the message box is closed by answerMessageBox, or at once.
+//
+// Files: headless_services (the class, program life, the user's actions),
+//   headless_form, headless_controls, headless_clipboard.
 #pragma once
 
 #include <functional>
@@ -30,34 +42,9 @@ struct ClipboardContents {
   [[nodiscard]] bool IsEmpty() const { return !text && otherFormats.empty(); }
 };
 
-class HeadlessWindowServices final : public WindowServices {
+class HeadlessWindowServices final : public WindowInspection {
  public:
   explicit HeadlessWindowServices(FrameMetrics frame = {}) : frame_(frame) {}
-
-  // WindowServices
-  bool ClipboardHasFormat(int format) override;
-  std::u16string ClipboardGetText() override;
-  void ClipboardClear() override;
-  void ShowMessage(std::u16string_view text) override;
-  [[nodiscard]] bool IsLoaded(const FormDefinition& form) const override;
-  void LoadForm(const FormDefinition& form) override;
-  void ShowForm(const FormDefinition& form) override;
-  void UnloadForm(const FormDefinition& form) override;
-  [[nodiscard]] float GetFormMetric(const FormDefinition& form, Metric metric) const override;
-  void SetFormMetric(const FormDefinition& form, Metric metric, float twips) override;
-  void SetCaption(ControlRef control, std::u16string_view caption) override;
-  [[nodiscard]] std::u16string GetCaption(ControlRef control) const override;
-  void SetText(ControlRef control, std::u16string_view text) override;
-  [[nodiscard]] std::u16string GetText(ControlRef control) const override;
-  void SetMetric(ControlRef control, Metric metric, float twips) override;
-  [[nodiscard]] float GetMetric(ControlRef control, Metric metric) const override;
-  void SetFontFamily(ControlRef control, std::u16string_view family) override;
-  [[nodiscard]] std::u16string GetFontFamily(ControlRef control) const override;
-  void SetChecked(ControlRef menuItem, bool checked) override;
-  [[nodiscard]] bool IsChecked(ControlRef menuItem) const override;
-  void ReportFatalError(std::u16string_view message) override;
-  void EndProgram(int exitStatus) override;
-  int RunEventLoop() override;
 
   // The user.
   void Click(ControlRef control);
@@ -105,15 +92,45 @@ class HeadlessWindowServices final : public WindowServices {
     std::vector<ControlState> controls;
   };
 
+  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  [[nodiscard]] bool DoIsLoaded(const FormDefinition& form) const override {
+    Record("IsLoaded", form.name);
+    return FormLoaded(form);
+  }
+  bool DoClipboardHasText() override;
+  std::u16string DoClipboardGetText() override;
+  void DoClipboardClear() override;
+  void DoShowMessage(std::u16string_view text) override;
+  void DoLoadForm(const FormDefinition& form) override;
+  void DoShowForm(const FormDefinition& form) override;
+  void DoUnloadForm(const FormDefinition& form) override;
+  [[nodiscard]] float DoGetFormMetric(const FormDefinition& form, Metric metric) const override;
+  void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) override;
+  void DoSetCaption(ControlRef control, std::u16string_view caption) override;
+  void DoSetText(ControlRef control, std::u16string_view text) override;
+  void DoSetMetric(ControlRef control, Metric metric, float twips) override;
+  void DoSetFontFamily(ControlRef control, std::u16string_view family) override;
+  void DoSetChecked(ControlRef menuItem, bool checked) override;
+  [[nodiscard]] bool DoIsChecked(ControlRef menuItem) const override;
+  void DoReportFatalError(std::u16string_view message) override;
+  void DoEndProgram(int exitStatus) override;
+  int DoRunEventLoop() override;
+  [[nodiscard]] std::u16string DoGetCaption(ControlRef control) const override;
+  [[nodiscard]] std::u16string DoGetText(ControlRef control) const override;
+  [[nodiscard]] float DoGetMetric(ControlRef control, Metric metric) const override;
+  [[nodiscard]] std::u16string DoGetFontFamily(ControlRef control) const override;
+
   void Record(std::string_view operation, std::string_view subject = {}) const;
   void Record(std::string_view operation, ControlRef control) const;
   void Record(std::string_view operation, std::string_view subject, Metric metric) const;
   void Record(std::string_view operation, ControlRef control, Metric metric) const;
-  FormState& LiveForm(const FormDefinition& form, std::string_view operation);
-  [[nodiscard]] const FormState& LiveForm(const FormDefinition& form, std::string_view operation) const;
-  ControlState& LiveControl(ControlRef control, std::string_view operation);
-  [[nodiscard]] const ControlState& LiveControl(ControlRef control, std::string_view operation) const;
-  static void RequireKind(ControlRef control, std::initializer_list<ControlKind> kinds, std::string_view operation);
+  ControlState& Live(ControlRef control) { return forms_.at(control.form).controls[Index(control)]; }
+  [[nodiscard]] const ControlState& Live(ControlRef control) const {
+    return forms_.at(control.form).controls[Index(control)];
+  }
+  static float& Field(TwipsRect& rect, Metric metric);
+  static float Field(const TwipsRect& rect, Metric metric);
+  static std::size_t Index(ControlRef control) { return static_cast<std::size_t>(control.index); }
   void Dispatch(ControlRef control, EventKind event);
   void EndWhenNoFormRemains();
 

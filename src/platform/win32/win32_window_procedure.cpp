@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "platform/event_dispatch.h"
-#include "platform/win32/live_form.h"
 #include "platform/win32/resource.h"
+#include "platform/win32/win32_form.h"
 #include "platform/win32/win32_services.h"
 
 namespace vornic::win32 {

@@ -27,6 +27,12 @@ std::u16string ToU16String(const QString& text);
 // the line once.
 QString WithDisplayLineBreaks(std::u16string_view text);
 
+// Far outside any screen, still well inside what X11 and Qt accept.
+inline int ClampCoordinate(int pixels) {
+  constexpr int kCoordinateLimit = 32767;
+  return pixels < -kCoordinateLimit ? -kCoordinateLimit : (pixels > kCoordinateLimit ? kCoordinateLimit : pixels);
+}
+
 // nullopt for Colour::Kind::Default: leave the widget's own colour.
 std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette);
 

@@ -95,16 +95,16 @@ bool ListsFormat(UINT format) {
 
 }  // namespace
 
-// Format 1 (CF_TEXT) is listed whenever any text is: Windows converts
-// between the text formats on demand.
-bool Win32Services::ClipboardHasFormat(int format) {
+// CF_TEXT is listed whenever any text is: Windows converts between the text
+// formats on demand.
+bool Win32Services::DoClipboardHasText() {
   OpenClipboardSession clipboard;
-  const bool listed = ListsFormat(static_cast<UINT>(format));
+  const bool listed = ListsFormat(CF_TEXT);
   clipboard.Close();
   return listed;
 }
 
-std::u16string Win32Services::ClipboardGetText() {
+std::u16string Win32Services::DoClipboardGetText() {
   OpenClipboardSession clipboard;
   SetLastError(ERROR_SUCCESS);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -125,7 +125,7 @@ std::u16string Win32Services::ClipboardGetText() {
   return text;
 }
 
-void Win32Services::ClipboardClear() {
+void Win32Services::DoClipboardClear() {
   OpenClipboardSession clipboard;
   if (!EmptyClipboard()) ThrowLastError("EmptyClipboard");
   clipboard.Close();

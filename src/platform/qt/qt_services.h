@@ -1,0 +1,86 @@
+// The Qt backend: the window services on Qt 6 Widgets, Vornic's window
+// system on Linux.
+//
+// Implements: every seam operation and WindowInspection. A form is a
+//   QMainWindow (FormWindow) with a menu bar over a client area of absolutely
+//   placed widgets; twips become pixels at the screen's logical DPI; the
+//   clipboard is QClipboard; screen readers reach every control over AT-SPI.
+// Does not: honour a font's Charset (fontconfig picks glyphs per character);
+//   give a window a native (global) menu bar; run in a Wayland session when
+//   X11 (XWayland) is there (Wayland lets no client place its windows; see
+//   CreatePlatformServices).
+// Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
+//   form unloaded from its own handler is deleted later, once Qt is back in
+//   its event loop; with no window manager a window's frame is its client area
+//   and menu bar only.
+//
+// Files: qt_services (the class, message boxes, program life), qt_form
+//   (FormWindow and the form operations), qt_controls, qt_clipboard, qt_widgets
+//   (conversions and the widgets Qt lacks).
+#pragma once
+
+#include <QIcon>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/window_services.h"
+
+class QApplication;
+
+namespace vornic::qt {
+
+class FormWindow;
+
+class QtWindowServices final : public WindowInspection {
+ public:
+  // Creates the QApplication; argc and argv must outlive this object.
+  QtWindowServices(int& argc, char** argv);
+  ~QtWindowServices() override;
+  QtWindowServices(const QtWindowServices&) = delete;
+  QtWindowServices& operator=(const QtWindowServices&) = delete;
+  QtWindowServices(QtWindowServices&&) = delete;
+  QtWindowServices& operator=(QtWindowServices&&) = delete;
+
+  // The live window of a form, or nullptr: for tests.
+  [[nodiscard]] FormWindow* WindowOf(const FormDefinition& form) const;
+  [[nodiscard]] const QIcon& ProgramIcon() const { return programIcon_; }
+
+ private:
+  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  bool DoClipboardHasText() override;
+  std::u16string DoClipboardGetText() override;
+  void DoClipboardClear() override;
+  void DoShowMessage(std::u16string_view text) override;
+  void DoLoadForm(const FormDefinition& form) override;
+  void DoShowForm(const FormDefinition& form) override;
+  void DoUnloadForm(const FormDefinition& form) override;
+  [[nodiscard]] float DoGetFormMetric(const FormDefinition& form, Metric metric) const override;
+  void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) override;
+  void DoSetCaption(ControlRef control, std::u16string_view caption) override;
+  void DoSetText(ControlRef control, std::u16string_view text) override;
+  void DoSetMetric(ControlRef control, Metric metric, float twips) override;
+  void DoSetFontFamily(ControlRef control, std::u16string_view family) override;
+  void DoSetChecked(ControlRef menuItem, bool checked) override;
+  [[nodiscard]] bool DoIsChecked(ControlRef menuItem) const override;
+  void DoReportFatalError(std::u16string_view message) override;
+  void DoEndProgram(int exitStatus) override;
+  int DoRunEventLoop() override;
+  [[nodiscard]] std::u16string DoGetCaption(ControlRef control) const override;
+  [[nodiscard]] std::u16string DoGetText(ControlRef control) const override;
+  [[nodiscard]] float DoGetMetric(ControlRef control, Metric metric) const override;
+  [[nodiscard]] std::u16string DoGetFontFamily(ControlRef control) const override;
+
+  [[nodiscard]] FormWindow& Live(const FormDefinition& form) const { return *forms_.at(&form); }
+  void StopAllTimers();
+
+  std::unique_ptr<QApplication> application_;  // first in, last out: every widget needs it
+  QIcon programIcon_;
+  std::map<const FormDefinition*, FormWindow*> forms_;
+  bool loopRunning_ = false;
+  bool ended_ = false;
+  int exitStatus_ = 0;
+};
+
+}  // namespace vornic::qt
