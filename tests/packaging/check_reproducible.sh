@@ -32,7 +32,7 @@ copy_sources() {
   local dir=$1
   git clone --quiet --shared --no-checkout "$source_dir" "$dir"
   git -C "$dir" checkout --quiet --detach "$(git -C "$source_dir" rev-parse HEAD)"
-  git -C "$source_dir" diff --binary HEAD | git -C "$dir" apply --allow-empty
+  git -C "$source_dir" diff --binary HEAD | git -C "$dir" apply --allow-empty --whitespace=nowarn
   git -C "$source_dir" ls-files --others --exclude-standard -z |
     (cd "$source_dir" && xargs -0r cp --parents -t "$dir")
 }
@@ -86,7 +86,7 @@ for file in "${artifacts[@]}"; do
     differ=1
     echo "DIFFERENT: $file"
     if command -v diffoscope >/dev/null; then
-      diffoscope --text - --max-report-size 200000 "$first/$file" "$second/$file" || true
+      diffoscope --text - "$first/$file" "$second/$file" 2>&1 | head -n 300 || true
     else
       cmp -l "$first/$file" "$second/$file" | head -n 40 || true
     fi
