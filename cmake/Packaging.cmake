@@ -21,14 +21,16 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 
 # Reproducible packages: cpack and the tools it runs (the DEB generator,
-# strip, makensis) see the build's SOURCE_DATE_EPOCH; the staged files get
-# its time and fixed permissions; SHA256SUMS lands beside the packages.
+# strip) see the build's SOURCE_DATE_EPOCH; the staged files get its time and
+# fixed permissions; the Debian package's members get fixed modes; SHA256SUMS
+# lands beside the packages.
 set(vornic_cpack_environment ${PROJECT_BINARY_DIR}/CPackEnvironment.cmake)
 file(CONFIGURE OUTPUT ${vornic_cpack_environment}
      CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${VORNIC_SOURCE_DATE_EPOCH})\n")
 set(CPACK_PROJECT_CONFIG_FILE ${vornic_cpack_environment})
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingStage.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingChecksums.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingDebModes.cmake
+                             ${PROJECT_SOURCE_DIR}/cmake/PackagingChecksums.cmake)
 # The address that publishes the screenshots in docs/screenshots under
 # screenshots/, named in the software-centre metadata.
 set(VORNIC_HOMEPAGE "https://vornic.org/")
@@ -112,7 +114,9 @@ elseif(VORNIC_BACKEND STREQUAL "win32")
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_NSIS_CONTACT "vornic@example.org")
   # Vornic.exe is 64-bit, so the installer is too (and runs under 64-bit Wine).
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # No file times in the installer: CPack writes some of its files (the
+  # options page) while it packs.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode\nSetDateSave off")
   include(CPack)
 endif()
 
