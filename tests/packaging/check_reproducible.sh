@@ -64,6 +64,10 @@ build_copy() {
   echo "built in $dir (umask $mask) at $(date -u +%T)"
 }
 
+if ! git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
+  echo "SKIP: $source_dir is not a git checkout"
+  exit 77
+fi
 rm -rf "$work"
 mkdir -p "$work"
 unset SOURCE_DATE_EPOCH
@@ -93,5 +97,6 @@ for file in "${artifacts[@]}"; do
   fi
 done
 echo "two builds took $((SECONDS - started)) s"
-[ "$differ" -eq 0 ] || fail "the two builds differ"
+[ "$differ" -eq 0 ] || fail "the two builds differ (both kept in $work)"
+rm -rf "$work"
 echo "PASS: both builds byte-identical"
