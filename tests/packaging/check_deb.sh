@@ -104,6 +104,12 @@ usr/share/metainfo/$app_id.metainfo.xml|<release version="$version"
 LIST
   zcat "$root/usr/share/doc/vornic/changelog.gz" | head -n 1 | grep -q "^vornic ($version) " ||
     fail "the changelog's top entry is not version $version"
+  # One release day: the changelog's top entry, the manual page, the metadata.
+  local day
+  day=$(date -u -d "$(zcat "$root/usr/share/doc/vornic/changelog.gz" | sed -n 's/^ -- .*>  //p' | head -n 1)" +%F) ||
+    fail "the changelog's top entry has no date"
+  zcat "$root/usr/share/man/man1/vornic.1.gz" | head -n 1 | grep -qF "\"$day\"" || fail "the manual page is not dated $day"
+  grep -qF "date=\"$day\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" || fail "the metadata's release is not dated $day"
 
   # SHA256SUMS beside the package holds its sum and nothing else.
   [ -f "$out/SHA256SUMS" ] || fail "no SHA256SUMS beside the package"
