@@ -20,6 +20,22 @@ The window can be switched between Japanese and English.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 
+# Reproducible packages: cpack and the tools it runs (the DEB generator,
+# strip) see the build's SOURCE_DATE_EPOCH; the staged files get its time and
+# fixed permissions; the Debian package's members get fixed modes; SHA256SUMS
+# lands beside the packages.
+set(vornic_cpack_environment ${PROJECT_BINARY_DIR}/CPackEnvironment.cmake)
+file(CONFIGURE OUTPUT ${vornic_cpack_environment}
+     CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${VORNIC_SOURCE_DATE_EPOCH})\n")
+set(CPACK_PROJECT_CONFIG_FILE ${vornic_cpack_environment})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingStage.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingDebModes.cmake
+                             ${PROJECT_SOURCE_DIR}/cmake/PackagingChecksums.cmake)
+# The address that publishes the screenshots in docs/screenshots under
+# screenshots/, named in the software-centre metadata. Vornic has no site of
+# its own yet: a documentation address stands in until one is published.
+set(VORNIC_HOMEPAGE "https://example.org/vornic/")
+
 if(VORNIC_BACKEND STREQUAL "qt")
   include(GNUInstallDirs)
   set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -37,7 +53,12 @@ if(VORNIC_BACKEND STREQUAL "qt")
                               \"\${vornic_bin}/vornic\" COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 
-  install(FILES ${vornic_packaging_dir}/linux/vornic.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # Software centres find the desktop entry by the metadata's id.
+  set(vornic_app_id org.vornic.Vornic)
+  install(FILES ${vornic_packaging_dir}/linux/${vornic_app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${vornic_packaging_dir}/linux/${vornic_app_id}.metainfo.xml.in
+                 ${PROJECT_BINARY_DIR}/packaging/${vornic_app_id}.metainfo.xml @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/${vornic_app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   foreach(size 16 32 48 64 128 256)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/vornic-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME vornic.png)
@@ -47,12 +68,13 @@ if(VORNIC_BACKEND STREQUAL "qt")
   # Debian wants the manual page and the changelog gzipped without a time stamp.
   find_program(VORNIC_GZIP gzip REQUIRED)
   set(vornic_gz_dir ${PROJECT_BINARY_DIR}/packaging)
+  configure_file(${vornic_packaging_dir}/linux/vornic.1.in ${vornic_gz_dir}/vornic.1 @ONLY)
   add_custom_command(
     OUTPUT ${vornic_gz_dir}/vornic.1.gz ${vornic_gz_dir}/changelog.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${vornic_gz_dir}
-    COMMAND ${VORNIC_GZIP} -9nc ${vornic_packaging_dir}/linux/vornic.1 > ${vornic_gz_dir}/vornic.1.gz
+    COMMAND ${VORNIC_GZIP} -9nc ${vornic_gz_dir}/vornic.1 > ${vornic_gz_dir}/vornic.1.gz
     COMMAND ${VORNIC_GZIP} -9nc ${vornic_packaging_dir}/linux/changelog > ${vornic_gz_dir}/changelog.gz
-    DEPENDS ${vornic_packaging_dir}/linux/vornic.1 ${vornic_packaging_dir}/linux/changelog
+    DEPENDS ${vornic_gz_dir}/vornic.1 ${vornic_packaging_dir}/linux/changelog
     VERBATIM)
   add_custom_target(vornic_package_docs ALL DEPENDS ${vornic_gz_dir}/vornic.1.gz ${vornic_gz_dir}/changelog.gz)
   install(FILES ${vornic_gz_dir}/vornic.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -74,6 +96,8 @@ if(VORNIC_BACKEND STREQUAL "qt")
 
 elseif(VORNIC_BACKEND STREQUAL "win32")
   install(TARGETS Vornic RUNTIME DESTINATION .)
+  # The MIT licence asks that its notice travel with every copy.
+  install(FILES ${vornic_packaging_dir}/windows/copyright.txt DESTINATION .)
 
   set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME Vornic)
@@ -91,7 +115,9 @@ elseif(VORNIC_BACKEND STREQUAL "win32")
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_NSIS_CONTACT "vornic@example.org")
   # Vornic.exe is 64-bit, so the installer is too (and runs under 64-bit Wine).
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # No file times in the installer: CPack writes some of its files (the
+  # options page) while it packs.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode\nSetDateSave off")
   include(CPack)
 endif()
 

@@ -11,7 +11,7 @@ test_packages=(
   xvfb xauth xclip xdotool x11-utils openbox imagemagick
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
-  dpkg-dev lintian desktop-file-utils file nsis p7zip-full unzip
+  dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal git file nsis p7zip-full unzip
   clang-14 libclang-rt-14-dev
 )
 

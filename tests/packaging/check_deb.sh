@@ -2,7 +2,8 @@
 # Builds Vornic's Debian package with CPack and checks it as a user gets it.
 #   check_deb.sh build|lint|install BUILD_DIR OUT_DIR VERSION
 #     build    make the package; check its fields, its file list and its files
-#     lint     lintian (no errors) and desktop-file-validate on the package
+#     lint     lintian (no errors), desktop-file-validate and appstreamcli
+#              validate on the package
 #     install  install it with apt-get, start the installed vornic on a
 #              private X server, see its window, then remove the package
 #              again (root only)
@@ -14,6 +15,8 @@ out=$3
 version=$4
 arch=$(dpkg --print-architecture)
 deb=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")/vornic_${version}_${arch}.deb
+screenshots=$(cd "$(dirname "$0")/../../docs/screenshots" && pwd)
+app_id=org.vornic.Vornic
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -48,12 +51,13 @@ build_package() {
   local expected actual
   expected=$(printf '%s\n' \
     ./usr/bin/vornic \
-    ./usr/share/applications/vornic.desktop \
+    ./usr/share/applications/$app_id.desktop \
     ./usr/share/doc/vornic/changelog.gz \
     ./usr/share/doc/vornic/copyright \
     ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/vornic.png \
     ./usr/share/icons/hicolor/scalable/apps/vornic.svg \
-    ./usr/share/man/man1/vornic.1.gz | sort)
+    ./usr/share/man/man1/vornic.1.gz \
+    ./usr/share/metainfo/$app_id.metainfo.xml | sort)
   actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
   if [ "$expected" != "$actual" ]; then
     diff <(echo "$expected") <(echo "$actual") || true
@@ -81,12 +85,36 @@ build_package() {
       fail "$png is not a ${size} PNG: $(file -b "$png")"
   done
   # The desktop entry starts the packaged command and names the packaged icon.
-  local desktop=$root/usr/share/applications/vornic.desktop
+  local desktop=$root/usr/share/applications/$app_id.desktop
   local exec icon
   exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
   icon=$(sed -n 's/^Icon=//p' "$desktop")
   [ -x "$root/usr/bin/$exec" ] || fail "desktop entry runs '$exec', which the package does not hold in /usr/bin"
   [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "desktop entry names icon '$icon', not in the package"
+
+  # Every file that names the version names the package's; the changelog's
+  # top entry is this version's, so a new version needs a new entry.
+  local place text
+  while IFS='|' read -r place text; do
+    zcat -f "$root/$place" | grep -qF -- "$text" || fail "$place does not name version $version ('$text')"
+  done <<LIST
+usr/share/doc/vornic/changelog.gz|vornic ($version) unstable;
+usr/share/man/man1/vornic.1.gz|"Vornic $version"
+usr/share/metainfo/$app_id.metainfo.xml|<release version="$version"
+LIST
+  zcat "$root/usr/share/doc/vornic/changelog.gz" | head -n 1 | grep -q "^vornic ($version) " ||
+    fail "the changelog's top entry is not version $version"
+  # One release day: the changelog's top entry, the manual page, the metadata.
+  local day
+  day=$(date -u -d "$(zcat "$root/usr/share/doc/vornic/changelog.gz" | sed -n 's/^ -- .*>  //p' | head -n 1)" +%F) ||
+    fail "the changelog's top entry has no date"
+  zcat "$root/usr/share/man/man1/vornic.1.gz" | head -n 1 | grep -qF "\"$day\"" || fail "the manual page is not dated $day"
+  grep -qF "date=\"$day\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" || fail "the metadata's release is not dated $day"
+
+  # SHA256SUMS beside the package holds its sum and nothing else.
+  [ -f "$out/SHA256SUMS" ] || fail "no SHA256SUMS beside the package"
+  [ "$(cut -d' ' -f3 "$out/SHA256SUMS")" = "$(basename "$deb")" ] || fail "SHA256SUMS lists: $(cat "$out/SHA256SUMS")"
+  (cd "$out" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not match the package"
   echo "PASS: $(basename "$deb")"
 }
 
@@ -104,9 +132,30 @@ lint_package() {
   trap 'rm -rf "$root"' RETURN
   dpkg-deb -x "$deb" "$root"
   local report
-  report=$(desktop-file-validate "$root/usr/share/applications/vornic.desktop" 2>&1) || fail "desktop-file-validate: $report"
+  report=$(desktop-file-validate "$root/usr/share/applications/$app_id.desktop" 2>&1) || fail "desktop-file-validate: $report"
   [ -z "$report" ] || fail "desktop-file-validate: $report"
-  echo "PASS: lintian and desktop-file-validate"
+
+  local metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
+  appstreamcli validate --no-net --explain "$metainfo" || fail "appstreamcli validate found faults"
+  grep -q "<id>$app_id</id>" "$metainfo" || fail "the metadata's id is not $app_id"
+  # What a software centre follows from the metadata is in the package or the tree.
+  local launchable
+  launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+  [ -f "$root/usr/share/applications/$launchable" ] || fail "the metadata launches '$launchable', not in the package"
+  local width height url picture shots=0
+  while read -r width height url; do
+    picture=$screenshots/${url##*/}
+    [ -f "$picture" ] || fail "screenshot $url is not in docs/screenshots"
+    file -b "$picture" | grep -q "PNG image data, $width x $height," ||
+      fail "screenshot $url is $(file -b "$picture"), the metadata says $width x $height"
+    shots=$((shots + 1))
+  done < <(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">\(.*\)</image>.*|\1 \2 \3|p' "$metainfo")
+  [ "$shots" -gt 0 ] || fail "the metadata shows no screenshot"
+  local element
+  for element in name summary p caption; do
+    grep -q "<$element xml:lang=\"ja\">" "$metainfo" || fail "the metadata has no Japanese <$element>"
+  done
+  echo "PASS: lintian, desktop-file-validate, appstreamcli validate ($shots screenshots)"
 }
 
 install_and_run() {
@@ -159,7 +208,7 @@ install_and_run() {
   if [ "$was_installed" = no ]; then
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -q vornic >/dev/null || fail "apt-get remove failed"
     [ ! -e /usr/bin/vornic ] || fail "/usr/bin/vornic is left after removal"
-    [ ! -e /usr/share/applications/vornic.desktop ] || fail "the desktop entry is left after removal"
+    [ ! -e /usr/share/applications/$app_id.desktop ] || fail "the desktop entry is left after removal"
   fi
   echo "PASS: installed, started (window $window), removed=$([ "$was_installed" = no ] && echo yes || echo no)"
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vornic's Windows packages with CPack and checks them.
 #   check_windows_packages.sh zip|installer BUILD_DIR OUT_DIR VERSION ICON
-#     zip        the zip file holds Vornic.exe, a 64-bit Windows GUI program
+#     zip        the zip file holds Vornic.exe, a 64-bit Windows GUI program,
+#                and the licence
 #     installer  the NSIS installer: 64-bit, carries the program's icon and
 #                Vornic.exe; installed, reinstalled and uninstalled silently
 #                under 64-bit Wine in a prefix of its own
@@ -27,6 +28,10 @@ run_cpack() {
     find "$out" -name NSISOutput.log -exec cat {} + 2>/dev/null || true
     fail "cpack -G $1 failed"
   fi
+  # SHA256SUMS beside the package holds its sum and nothing else.
+  [ -f "$out/SHA256SUMS" ] || fail "no SHA256SUMS beside the package"
+  [ "$(cut -d' ' -f3 "$out/SHA256SUMS")" = "$2" ] || fail "SHA256SUMS lists: $(cat "$out/SHA256SUMS")"
+  (cd "$out" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not match $2"
 }
 
 is_win64_gui() {
@@ -34,13 +39,15 @@ is_win64_gui() {
 }
 
 check_zip() {
-  run_cpack ZIP
+  run_cpack ZIP "$base.zip"
   local zip=$out/$base.zip
   [ -f "$zip" ] || fail "cpack did not make $base.zip: $(ls "$out")"
   unzip -l "$zip"
   local files
-  files=$(unzip -Z1 "$zip" | grep -v '/$')
-  [ "$files" = "$base/Vornic.exe" ] || fail "the zip should hold only $base/Vornic.exe, holds: $files"
+  files=$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$files" = "$base/Vornic.exe $base/copyright.txt " ] ||
+    fail "the zip should hold $base/Vornic.exe and $base/copyright.txt, holds: $files"
+  unzip -p "$zip" "$base/copyright.txt" | grep -q 'Permission is hereby granted' || fail "copyright.txt lacks the MIT licence"
   unzip -p "$zip" "$base/Vornic.exe" >"$out/Vornic.exe"
   is_win64_gui "$out/Vornic.exe" "Vornic.exe in the zip"
   echo "PASS: $base.zip"
@@ -77,7 +84,7 @@ PY
 }
 
 check_installer() {
-  run_cpack NSIS
+  run_cpack NSIS "$base.exe"
   local installer=$out/$base.exe
   [ -f "$installer" ] || fail "cpack did not make $base.exe: $(ls "$out")"
   is_win64_gui "$installer" "the installer"
@@ -86,6 +93,7 @@ check_installer() {
   listing=$(list_installer "$installer")
   echo "$listing"
   grep -qx 'Vornic.exe' <<<"$listing" || fail "the installer does not hold Vornic.exe"
+  grep -qx 'copyright.txt' <<<"$listing" || fail "the installer does not hold copyright.txt"
   grep -qx 'Uninstall.exe' <<<"$listing" || fail "the installer writes no uninstaller"
 
   export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
@@ -102,8 +110,8 @@ check_installer() {
   local key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vornic'
   installed() {
     local files
-    files=$(cd "$dir" 2>/dev/null && find . -type f | sort | tr '\n' ' ')
-    [ "$files" = "./Uninstall.exe ./Vornic.exe " ] || fail "$1: Program Files\\Vornic holds '$files'"
+    files=$(cd "$dir" 2>/dev/null && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+    [ "$files" = "./Uninstall.exe ./Vornic.exe ./copyright.txt " ] || fail "$1: Program Files\\Vornic holds '$files'"
     cmp -s "$dir/Vornic.exe" "$staged" || fail "$1: the installed Vornic.exe differs from the packaged one"
     local links
     links=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Vornic/*' -name '*.lnk' -printf '%f\n' | sort | tr '\n' ' ')

@@ -1,5 +1,11 @@
 #!/usr/bin/env python3
-"""Reads Vornic.exe's resources back from the file: version record, icon, manifest."""
+"""Reads Vornic.exe's resources back from the file: version record, icon, manifest.
+
+Usage: version_record_test.py Vornic.exe VERSION_TEXT VERSION_NUMBERS
+where the build derived VERSION_TEXT ("1.00") and VERSION_NUMBERS ("1,0,0,0")
+from the project version.
+"""
+import re
 import sys
 
 import pefile
@@ -7,11 +13,11 @@ import pefile
 EXPECTED_STRINGS = {
     "CompanyName": "Vornic Project",
     "FileDescription": "Counts the characters of the text on the clipboard",
-    "FileVersion": "1.00",
+    "FileVersion": None,
     "InternalName": "Vornic",
     "OriginalFilename": "Vornic.exe",
     "ProductName": "Vornic",
-    "ProductVersion": "1.00",
+    "ProductVersion": None,
 }
 
 
@@ -20,19 +26,23 @@ def check(condition, message, failures):
         failures.append(message)
 
 
-def main(path):
+def main(path, version_text, version_numbers):
     pe = pefile.PE(path)
     failures = []
+    expected_strings = dict(EXPECTED_STRINGS, FileVersion=version_text, ProductVersion=version_text)
+    numbers = [int(part) for part in version_numbers.split(",")]
+    high, low = numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]
 
     fixed = pe.VS_FIXEDFILEINFO[0]
-    check((fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0), "FILEVERSION is not 1,0,0,0", failures)
-    check((fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0), "PRODUCTVERSION is not 1,0,0,0", failures)
+    check((fixed.FileVersionMS, fixed.FileVersionLS) == (high, low), f"FILEVERSION is not {version_numbers}", failures)
+    check((fixed.ProductVersionMS, fixed.ProductVersionLS) == (high, low), f"PRODUCTVERSION is not {version_numbers}",
+          failures)
 
     tables = [table for info in pe.FileInfo[0] if info.Key == b"StringFileInfo" for table in info.StringTable]
     check([table.LangID for table in tables] == [b"041104B0"], f"string tables: {[t.LangID for t in tables]}", failures)
     if tables:
         strings = {key.decode(): value.decode() for key, value in tables[0].entries.items()}
-        check(strings == EXPECTED_STRINGS, f"string entries: {strings}", failures)
+        check(strings == expected_strings, f"string entries: {strings}", failures)
 
     translations = [
         {key: value.decode() if isinstance(value, bytes) else value for key, value in var.entry.items()}
@@ -52,12 +62,16 @@ def main(path):
         manifest = pe.get_data(data_entry.OffsetToData, data_entry.Size).decode()
         check("PerMonitorV2" in manifest, "manifest without per-monitor-v2 DPI awareness", failures)
         check("Microsoft.Windows.Common-Controls" in manifest, "manifest without common controls 6", failures)
+        identity = re.search(r'<assemblyIdentity type="win32" name="Vornic" version="([^"]*)"', manifest)
+        dotted = version_numbers.replace(",", ".")
+        check(identity is not None and identity.group(1) == dotted,
+              f"manifest's own version is {identity and identity.group(1)}, not {dotted}", failures)
 
     for failure in failures:
         print("FAILED:", failure)
-    print(f"{8 - len(failures)} passed, {len(failures)} failed")
+    print(f"{9 - len(failures)} passed, {len(failures)} failed")
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(*sys.argv[1:4]))
