@@ -10,8 +10,10 @@ std::string ToUtf8(std::wstring_view text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
+  if (bytes <= 0) return {};
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  // Only the text of an error report: without it, the error number still names the failure.
+  if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr) != bytes) return {};
   return out;
 }
 
@@ -21,7 +23,7 @@ std::string SystemErrorText(DWORD errorCode) {
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                      nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = length > 0 ? std::wstring(buffer, length) : std::wstring();
-  LocalFree(buffer);
+  LocalFree(buffer);  // part of a failure report already: a leak here is not another
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
   std::string result = "error " + std::to_string(errorCode);
   if (!text.empty()) result += ": " + ToUtf8(text);
@@ -41,6 +43,17 @@ void ThrowFailure(const char* operation, const char* reason) { throw WindowSyste
 std::wstring ToWide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 std::u16string FromWide(std::wstring_view text) { return {text.begin(), text.end()}; }
+
+std::u16string WindowText(HWND window) {
+  const int length = Checked(
+      "GetWindowTextLength", 0, [&] { return GetWindowTextLengthW(window); }, FailureValue::AlsoAnAnswer);
+  if (length == 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = Checked(
+      "GetWindowText", 0, [&] { return GetWindowTextW(window, text.data(), length + 1); }, FailureValue::AlsoAnAnswer);
+  text.resize(static_cast<std::size_t>(copied));
+  return FromWide(text);
+}
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 namespace vornic::win32 {
 
@@ -18,6 +19,26 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows strings are UTF-16")
 [[noreturn]] void ThrowLastError(const char* operation);
 [[noreturn]] void ThrowSystemError(const char* operation, DWORD errorCode);
 [[noreturn]] void ThrowFailure(const char* operation, const char* reason);
+
+// Runs a call and throws, naming it, when it returns `failure`. Where that
+// value is also a valid answer (SetFocus's null: no window had the focus),
+// the call failed only if it set an error. Most GDI calls set none.
+enum class FailureValue { OnlyOnFailure, AlsoAnAnswer };
+template <typename Call>
+std::invoke_result_t<Call> Checked(const char* operation, std::invoke_result_t<Call> failure, Call&& call,
+                                   FailureValue meaning = FailureValue::OnlyOnFailure) {
+  SetLastError(ERROR_SUCCESS);
+  const std::invoke_result_t<Call> result = std::forward<Call>(call)();
+  if (result == failure) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_SUCCESS) ThrowSystemError(operation, error);
+    if (meaning == FailureValue::OnlyOnFailure) ThrowFailure(operation, "the call failed");
+  }
+  return result;
+}
+
+// A window's text; throws when it cannot be read.
+std::u16string WindowText(HWND window);
 
 std::wstring ToWide(std::u16string_view text);
 std::u16string FromWide(std::wstring_view text);

@@ -34,20 +34,6 @@ void SetWindowTextOrThrow(HWND window, std::u16string_view text) {
   if (!SetWindowTextW(window, ToWide(text).c_str())) ThrowLastError("SetWindowText");
 }
 
-std::u16string WindowText(HWND window) {
-  SetLastError(ERROR_SUCCESS);
-  const int length = GetWindowTextLengthW(window);
-  if (length == 0) {
-    if (GetLastError() != ERROR_SUCCESS) ThrowLastError("GetWindowTextLength");
-    return {};
-  }
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), length + 1);
-  if (copied == 0 && GetLastError() != ERROR_SUCCESS) ThrowLastError("GetWindowText");
-  text.resize(static_cast<std::size_t>(copied));
-  return FromWide(text);
-}
-
 }  // namespace
 
 FontRequest FontRequestOf(const FontDefinition& font) {

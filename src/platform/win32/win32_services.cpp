@@ -17,6 +17,7 @@ namespace vornic::win32 {
 
 Win32Services::Win32Services(HINSTANCE instance) : instance_(instance) {}
 
+// Best effort: a destructor has no one to report to.
 Win32Services::~Win32Services() {
   std::vector<HWND> windows;
   for (const auto& [definition, form] : forms_) windows.push_back(form->window);

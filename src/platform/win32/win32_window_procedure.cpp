@@ -36,6 +36,15 @@ bool OnNcCreate(HWND window, LPARAM lParam) {
          GetLastError() == ERROR_SUCCESS;
 }
 
+// Runs a message's handler, whose failure is reported and ends the program
+// (it must not reach the system's loop); the message then gets `fallback`.
+template <typename Handler>
+LRESULT Reported(Win32Services& services, LRESULT fallback, Handler&& handler) {
+  LRESULT result = fallback;
+  RunGuarded(services, [&] { result = handler(); });
+  return result;
+}
+
 // The handler may unload this very form: `form` is not touched after Dispatch.
 LRESULT OnCommand(LiveForm& form, WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
@@ -63,9 +72,13 @@ LRESULT OnTimer(LiveForm& form, WPARAM timerId) {
 
 LRESULT OnEraseBackground(const LiveForm& form, HDC dc) {
   RECT client{};
-  GetClientRect(form.window, &client);
-  FillRect(dc, &client, form.background);
+  Checked("GetClientRect", FALSE, [&] { return GetClientRect(form.window, &client); });
+  Checked("FillRect", 0, [&] { return FillRect(dc, &client, form.background); });
   return 1;
+}
+
+COLORREF TextColour(const Colour& foreground) {
+  return foreground.kind == Colour::Kind::Default ? GetSysColor(COLOR_WINDOWTEXT) : ColourValue(foreground);
 }
 
 LRESULT OnControlColourStatic(const LiveForm& form, HDC dc, HWND child, WPARAM wParam, LPARAM lParam) {
@@ -74,9 +87,8 @@ LRESULT OnControlColourStatic(const LiveForm& form, HDC dc, HWND child, WPARAM w
     return DefWindowProcW(form.window, WM_CTLCOLORSTATIC, wParam, lParam);
   }
   const ControlDefinition& definition = form.Definition(static_cast<std::size_t>(index));
-  SetBkColor(dc, ColourValue(definition.background));
-  SetTextColor(dc, definition.foreground.kind == Colour::Kind::Default ? GetSysColor(COLOR_WINDOWTEXT)
-                                                                       : ColourValue(definition.foreground));
+  Checked("SetBkColor", CLR_INVALID, [&] { return SetBkColor(dc, ColourValue(definition.background)); });
+  Checked("SetTextColor", CLR_INVALID, [&] { return SetTextColor(dc, TextColour(definition.foreground)); });
   return reinterpret_cast<LRESULT>(form.controls[static_cast<std::size_t>(index)].background);
 }
 
@@ -98,23 +110,31 @@ void DrawColouredLabels(const LiveForm& form, std::size_t self, HDC dc) {
   for (std::size_t index = 0; index < form.controls.size(); ++index) {
     if (!IsColouredLabel(form, index)) continue;
     const RECT box = boxOf(index);
-    FillRect(dc, &box, form.controls[index].background);
+    Checked("FillRect", 0, [&] { return FillRect(dc, &box, form.controls[index].background); });
   }
-  SetBkMode(dc, TRANSPARENT);
-  const HGDIOBJ originalFont = GetCurrentObject(dc, OBJ_FONT);
-  for (std::size_t index = 0; index < form.controls.size(); ++index) {
-    if (!IsColouredLabel(form, index)) continue;
-    const LiveControl& control = form.controls[index];
-    const Colour& foreground = form.Definition(index).foreground;
-    SetTextColor(dc,
-                 foreground.kind == Colour::Kind::Default ? GetSysColor(COLOR_WINDOWTEXT) : ColourValue(foreground));
-    SelectObject(dc, control.hasFont ? control.font.get() : form.font.get());
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control.window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control.window, text.data(), static_cast<int>(text.size()))));
-    RECT box = boxOf(index);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+  Checked("SetBkMode", 0, [&] { return SetBkMode(dc, TRANSPARENT); });
+  const HGDIOBJ originalFont = Checked("GetCurrentObject", nullptr, [&] { return GetCurrentObject(dc, OBJ_FONT); });
+  try {
+    for (std::size_t index = 0; index < form.controls.size(); ++index) {
+      if (!IsColouredLabel(form, index)) continue;
+      const LiveControl& control = form.controls[index];
+      Checked("SetTextColor", CLR_INVALID,
+              [&] { return SetTextColor(dc, TextColour(form.Definition(index).foreground)); });
+      Checked("SelectObject", nullptr,
+              [&] { return SelectObject(dc, control.hasFont ? control.font.get() : form.font.get()); });
+      const std::wstring text = ToWide(WindowText(control.window));
+      if (text.empty()) continue;  // nothing to draw, and DrawText would answer 0
+      RECT box = boxOf(index);
+      Checked("DrawText", 0, [&] {
+        return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                         DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+      });
+    }
+  } catch (...) {
+    SelectObject(dc, originalFont);  // the failure is reported already
+    throw;
   }
-  SelectObject(dc, originalFont);
+  Checked("SelectObject", nullptr, [&] { return SelectObject(dc, originalFont); });
 }
 
 // Picture boxes: their background, and the program icon in the middle.
@@ -127,12 +147,15 @@ LRESULT OnDrawItem(const LiveForm& form, const DRAWITEMSTRUCT& item) {
     return TRUE;
   }
   const LiveControl& control = form.controls[static_cast<std::size_t>(index)];
-  FillRect(item.hDC, &item.rcItem, control.background != nullptr ? control.background : form.background);
+  Checked("FillRect", 0, [&] {
+    return FillRect(item.hDC, &item.rcItem, control.background != nullptr ? control.background : form.background);
+  });
   if (form.Definition(static_cast<std::size_t>(index)).showsProgramIcon && form.pictureIcon) {
     const int size = MulDiv(kProgramIconPixels, static_cast<int>(form.dpi), USER_DEFAULT_SCREEN_DPI);
     const int left = item.rcItem.left + (item.rcItem.right - item.rcItem.left - size) / 2;
     const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - size) / 2;
-    DrawIconEx(item.hDC, left, top, form.pictureIcon.get(), size, size, 0, nullptr, DI_NORMAL);
+    Checked("DrawIconEx", FALSE,
+            [&] { return DrawIconEx(item.hDC, left, top, form.pictureIcon.get(), size, size, 0, nullptr, DI_NORMAL); });
   }
   return TRUE;
 }
@@ -161,15 +184,23 @@ LRESULT OnActivate(LiveForm& form, WPARAM wParam, LPARAM lParam) {
 LRESULT OnSetFocus(const LiveForm& form) {
   HWND target = form.lastFocus;
   if (target == nullptr || !IsWindow(target) || !IsChild(form.window, target)) {
-    target = GetNextDlgTabItem(form.window, nullptr, FALSE);
+    target = Checked(
+        "GetNextDlgTabItem", nullptr, [&] { return GetNextDlgTabItem(form.window, nullptr, FALSE); },
+        FailureValue::AlsoAnAnswer);
   }
-  if (target != nullptr) SetFocus(target);
+  if (target != nullptr)
+    Checked(
+        "SetFocus", nullptr, [&] { return SetFocus(target); }, FailureValue::AlsoAnAnswer);
   return 0;
 }
 
 LRESULT OnNcDestroy(HWND window, LiveForm& form, WPARAM wParam, LPARAM lParam) {
-  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  form.services->FormDestroyed(form);
+  Win32Services& services = *form.services;
+  RunGuarded(services, [&] {
+    Checked(
+        "SetWindowLongPtr", 0, [&] { return SetWindowLongPtrW(window, GWLP_USERDATA, 0); }, FailureValue::AlsoAnAnswer);
+  });
+  services.FormDestroyed(form);
   return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
 }
 
@@ -183,18 +214,21 @@ LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_TIMER:
       return OnTimer(*form, wParam);
     case WM_ERASEBKGND:
-      return OnEraseBackground(*form, reinterpret_cast<HDC>(wParam));
+      return Reported(*form->services, 1, [&] { return OnEraseBackground(*form, reinterpret_cast<HDC>(wParam)); });
     case WM_CTLCOLORSTATIC:
-      return OnControlColourStatic(*form, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
-                                   lParam);
+      return Reported(*form->services, 0, [&] {
+        return OnControlColourStatic(*form, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), wParam,
+                                     lParam);
+      });
     case WM_DRAWITEM:
-      return OnDrawItem(*form, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return Reported(*form->services, TRUE,
+                      [&] { return OnDrawItem(*form, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); });
     case WM_DPICHANGED:
       return OnDpiChanged(*form, wParam, *reinterpret_cast<const RECT*>(lParam));
     case WM_ACTIVATE:
       return OnActivate(*form, wParam, lParam);
     case WM_SETFOCUS:
-      return OnSetFocus(*form);
+      return Reported(*form->services, 0, [&] { return OnSetFocus(*form); });
     case WM_NCDESTROY:
       return OnNcDestroy(window, *form, wParam, lParam);
     default:
@@ -210,14 +244,16 @@ void RegisterFormClasses(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = FormWindowProcedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hCursor = Checked("LoadCursor", nullptr, [] { return LoadCursorW(nullptr, IDC_ARROW); });
     windowClass.lpszClassName = FormClassName(withIcon);
     if (withIcon) {
-      windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORNIC));
-      windowClass.hIconSm =
-          static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORNIC), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-      if (windowClass.hIcon == nullptr) ThrowLastError("LoadIcon");
+      windowClass.hIcon =
+          Checked("LoadIcon", nullptr, [&] { return LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORNIC)); });
+      const int width = Checked("GetSystemMetrics", 0, [] { return GetSystemMetrics(SM_CXSMICON); });
+      const int height = Checked("GetSystemMetrics", 0, [] { return GetSystemMetrics(SM_CYSMICON); });
+      windowClass.hIconSm = static_cast<HICON>(Checked("LoadImage", nullptr, [&] {
+        return LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORNIC), IMAGE_ICON, width, height, LR_SHARED);
+      }));
     }
     if (RegisterClassExW(&windowClass) == 0) ThrowLastError("RegisterClassEx");
   }
