@@ -3,13 +3,17 @@
 // unlike on Windows). Answers a registered message posted to a form with one
 // line per menu item, "id<TAB>checked<TAB>caption", in a shared memory block;
 // asked about a control (wParam 1, lParam the control), with its font's face
-// name, which another process cannot read either.
+// name, which another process cannot read either; asked to destroy one of
+// Vornic's windows (wParam 2), does so from Vornic's own thread, the only one
+// that can. A second hook counts the dialog boxes Vornic creates, even one
+// that closes before anyone could see it.
 #include "menu_probe.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -40,8 +44,10 @@ std::wstring FontFace(HWND control) {
 
 void Answer(const MSG& question) {
   std::wstring description;
-  if (question.wParam == 1) {
+  if (question.wParam == vornic_test::kDescribeFont) {
     description = FontFace(reinterpret_cast<HWND>(question.lParam));
+  } else if (question.wParam == vornic_test::kDestroyWindow) {
+    DestroyWindow(reinterpret_cast<HWND>(question.lParam));
   } else if (HMENU menuBar = GetMenu(question.hwnd)) {
     DescribeMenu(menuBar, description);
   }
@@ -69,4 +75,19 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
     Answer(*posted);
   }
   return CallNextHookEx(nullptr, code, removal, message);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK DialogCountHook(int code, WPARAM window, LPARAM creation) {
+  wchar_t name[16] = {};
+  if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(window), name, 16) > 0 &&
+      std::wstring_view(name) == L"#32770") {
+    if (HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, vornic_test::kDialogCountMemory)) {
+      if (auto* count = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)))) {
+        InterlockedIncrement(count);
+        UnmapViewOfFile(count);
+      }
+      CloseHandle(mapping);
+    }
+  }
+  return CallNextHookEx(nullptr, code, window, creation);
 }

@@ -146,7 +146,13 @@ VornicProcess::VornicProcess() {
   const auto hook =
       reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(menuProbe_, "MenuProbeHook")));
   menuProbeHook_ = hook != nullptr ? SetWindowsHookExW(WH_GETMESSAGE, hook, menuProbe_, process_.dwThreadId) : nullptr;
-  if (menuMemory_ == nullptr || menuReady_ == nullptr || menuProbeHook_ == nullptr) {
+  dialogCount_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), kDialogCountMemory);
+  const auto countHook =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(menuProbe_, "DialogCountHook")));
+  dialogCountHook_ =
+      countHook != nullptr ? SetWindowsHookExW(WH_CBT, countHook, menuProbe_, process_.dwThreadId) : nullptr;
+  if (menuMemory_ == nullptr || menuReady_ == nullptr || menuProbeHook_ == nullptr || dialogCount_ == nullptr ||
+      dialogCountHook_ == nullptr) {
     throw std::runtime_error("cannot install the menu probe");
   }
   // By kind, the buttons in z-order, which is the tab order.
@@ -173,6 +179,8 @@ VornicProcess::~VornicProcess() {
     WaitForSingleObject(process_.hProcess, 30000);
   }
   if (menuProbeHook_ != nullptr) UnhookWindowsHookEx(menuProbeHook_);
+  if (dialogCountHook_ != nullptr) UnhookWindowsHookEx(dialogCountHook_);
+  if (dialogCount_ != nullptr) CloseHandle(dialogCount_);
   if (menuProbe_ != nullptr) FreeLibrary(menuProbe_);
   if (menuReady_ != nullptr) CloseHandle(menuReady_);
   if (menuMemory_ != nullptr) CloseHandle(menuMemory_);
@@ -186,7 +194,7 @@ void VornicProcess::PostClick(HWND button) const { PostMessageW(button, BM_CLICK
 
 void VornicProcess::Sync() const { SendMessageW(form1, WM_NULL, 0, 0); }
 
-void VornicProcess::SyncPosted() const { static_cast<void>(AskProbe(0, 0)); }
+void VornicProcess::SyncPosted() const { static_cast<void>(AskProbe(kDescribeMenus, 0)); }
 
 // Wine keeps menus and fonts per process, so the probe reads them from
 // inside Vornic.
@@ -200,10 +208,24 @@ std::wstring VornicProcess::AskProbe(WPARAM question, LPARAM about) const {
   return answer;
 }
 
-std::wstring VornicProcess::FontFace(HWND control) const { return AskProbe(1, reinterpret_cast<LPARAM>(control)); }
+std::wstring VornicProcess::FontFace(HWND control) const {
+  return AskProbe(kDescribeFont, reinterpret_cast<LPARAM>(control));
+}
+
+void VornicProcess::DestroyWindowInside(HWND window) const {
+  static_cast<void>(AskProbe(kDestroyWindow, reinterpret_cast<LPARAM>(window)));
+}
+
+LONG VornicProcess::DialogsCreated() const {
+  const auto* count = static_cast<const LONG*>(MapViewOfFile(dialogCount_, FILE_MAP_READ, 0, 0, sizeof(LONG)));
+  if (count == nullptr) throw std::runtime_error("cannot read the dialog count");
+  const LONG dialogs = *count;
+  UnmapViewOfFile(count);
+  return dialogs;
+}
 
 std::vector<VornicProcess::MenuItem> VornicProcess::MenuItems() const {
-  std::wistringstream lines{AskProbe(0, 0)};
+  std::wistringstream lines{AskProbe(kDescribeMenus, 0)};
   std::vector<MenuItem> items;
   std::wstring id;
   std::wstring checked;

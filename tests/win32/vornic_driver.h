@@ -78,6 +78,10 @@ class VornicProcess {
   [[nodiscard]] std::vector<std::wstring> MenuCaptions() const;
   // The face name of the control's font.
   [[nodiscard]] std::wstring FontFace(HWND control) const;
+  // Destroys one of Vornic's windows from inside Vornic, behind its back.
+  void DestroyWindowInside(HWND window) const;
+  // Dialog boxes Vornic created since it started, message boxes among them.
+  [[nodiscard]] LONG DialogsCreated() const;
   // Waits until the program handled everything posted before.
   void Sync() const;
   // Waits until the program's own message loop, or a message box's, takes
@@ -100,6 +104,8 @@ class VornicProcess {
   PROCESS_INFORMATION process_{};
   HMODULE menuProbe_ = nullptr;
   HHOOK menuProbeHook_ = nullptr;
+  HHOOK dialogCountHook_ = nullptr;
+  HANDLE dialogCount_ = nullptr;
   HANDLE menuMemory_ = nullptr;
   HANDLE menuReady_ = nullptr;
 

@@ -221,6 +221,38 @@ TEST_F(VornicWindowTest, WhileTheLimitBoxIsOpenTheMainWindowTakesNoCommandsButTi
   EXPECT_EQ(WindowText(vornic.label1), L" = 3");
 }
 
+// A tick fails while the limit box is open; the report ends the program, and
+// the count handler, resuming with its window gone, fails too: one report.
+TEST_F(VornicWindowTest, AFailureWhileTheProgramIsEndingIsReportedOnce) {
+  VornicProcess vornic;
+  clipboard.SetText(std::wstring(50001, L'x'));
+  vornic.PostClick(vornic.command1);
+  HWND limitBox = vornic.WaitForMessageBox();
+  ASSERT_NE(limitBox, nullptr);
+  ASSERT_EQ(vornic.DialogsCreated(), 1);
+
+  // The next tick that resizes Text1 finds its window gone.
+  vornic.DestroyWindowInside(vornic.text1);
+  RECT outer{};
+  GetWindowRect(vornic.form1, &outer);
+  SetWindowPos(vornic.form1, nullptr, 0, 0, outer.right - outer.left + 80, outer.bottom - outer.top + 80,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND report = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND box : vornic.MessageBoxes()) report = box != limitBox ? box : report;
+    return report != nullptr;
+  }));
+  EXPECT_NE(MessageText(report).find(L"SetWindowPos"), std::wstring::npos)
+      << "text: " << ::testing::PrintToString(MessageText(report));
+  EXPECT_TRUE(HasIcon(report));
+  SendMessageW(GetDlgItem(report, IDOK), BM_CLICK, 0, 0);
+
+  DWORD exitCode = 0;
+  ASSERT_TRUE(vornic.WaitForExit(&exitCode));
+  EXPECT_EQ(exitCode, 1U);
+  EXPECT_EQ(vornic.DialogsCreated(), 2) << "the limit box and one report, however briefly a second one showed";
+}
+
 TEST_F(VornicWindowTest, ClearCommandsAndClipboardWithoutText) {
   VornicProcess vornic;
   clipboard.SetText(L"hello");
