@@ -21,8 +21,8 @@ Handler FindHandler(const FormDefinition& form, int control, EventKind event) {
 void ReportFailureAndEnd(WindowServices& services, const char* what) {
   // A failure while the program is already ending (a handler resuming after
   // its message box, its windows gone) follows from the first: report once.
-  if (services.dispatchState.ending) return;
-  services.dispatchState.ending = true;
+  if (services.dispatchState_.ending) return;
+  services.dispatchState_.ending = true;
   // Reporting may itself fail (the window system is what failed); the
   // program must end regardless.
   try {
@@ -37,7 +37,7 @@ void ReportFailureAndEnd(WindowServices& services, const char* what) {
 }
 
 bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event) {
-  DispatchState& state = services.dispatchState;
+  DispatchState& state = services.dispatchState_;
   if (state.ending) return false;
   const Handler handler = FindHandler(form, control, event);
   if (handler == nullptr) return true;

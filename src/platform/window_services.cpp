@@ -147,7 +147,9 @@ void WindowServices::EndProgram(int exitStatus) {
 }
 
 int WindowServices::RunEventLoop() {
-  return Named("RunEventLoop", [&] { return DoRunEventLoop(); });
+  const int status = Named("RunEventLoop", [&] { return DoRunEventLoop(); });
+  dispatchState_ = {};
+  return status;
 }
 
 std::u16string WindowInspection::GetCaption(ControlRef control) const {

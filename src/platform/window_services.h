@@ -42,8 +42,8 @@ constexpr bool HasProperty(ControlKind kind, Property property) {
   return false;
 }
 
-// What the event dispatch (event_dispatch.cpp) remembers between events of one
-// program; backends leave it alone.
+// What the event dispatch (event_dispatch.cpp) remembers between the events
+// of one run of the event loop.
 struct DispatchState {
   std::vector<const FormDefinition*> formsInHandler;  // innermost last
   bool ending = false;                                // a failure has been reported
@@ -94,9 +94,7 @@ class WindowServices {
   // form is unloaded or EndProgram was called.
   void ReportFatalError(std::u16string_view message);
   void EndProgram(int exitStatus);
-  int RunEventLoop();
-
-  DispatchState dispatchState;
+  int RunEventLoop();  // a later loop starts afresh
 
   // Shorthands that read like the handlers' descriptions.
   void SetLeft(ControlRef c, float twips) { SetMetric(c, Metric::Left, twips); }
@@ -134,6 +132,11 @@ class WindowServices {
   // the control has the property.
   void RequireLoaded(const char* operation, const FormDefinition& form) const;
   void RequireProperty(const char* operation, ControlRef control, Property property) const;
+
+ private:
+  friend bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
+  friend void ReportFailureAndEnd(WindowServices& services, const char* what);
+  DispatchState dispatchState_;
 };
 
 // The seam plus the reads that only tests need; every backend implements it,

@@ -84,7 +84,6 @@ int QtWindowServices::DoRunEventLoop() {
   // The request to end is used up; a later loop starts afresh.
   ended_ = false;
   exitStatus_ = 0;
-  dispatchState = {};
   return status;
 }
 
