@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fuzz_check.h"
-#include "platform/win32/clipboard_text.h"
+#include "platform/win32/win32_clipboard_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using vornic::Require;

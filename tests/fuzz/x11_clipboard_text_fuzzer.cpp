@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "clipboard_text.h"
 #include "fuzz_check.h"
+#include "qt_clipboard_text.h"
 
 namespace vornic {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/window_system_error.h"
 #include "qt_services.h"
 #include "qt_widgets.h"
-#include "x11_clipboard.h"
+#include "qt_x11_clipboard.h"
 
 namespace vornic::qt {
 

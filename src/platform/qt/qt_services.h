@@ -3,8 +3,10 @@
 //
 // Implements: every seam operation and WindowInspection. A form is a
 //   QMainWindow (FormWindow) with a menu bar over a client area of absolutely
-//   placed widgets; twips become pixels at the screen's logical DPI; the
-//   clipboard is QClipboard; screen readers reach every control over AT-SPI.
+//   placed widgets; twips become pixels at the screen's logical DPI; on X11
+//   the clipboard's owner is asked for its targets and text directly over
+//   xcb (Qt's hasText() takes a file list for text), elsewhere QClipboard's
+//   text/plain is read; screen readers reach every control over AT-SPI.
 // Does not: honour a font's Charset (fontconfig picks glyphs per character);
 //   give a window a native (global) menu bar; run in a Wayland session when
 //   X11 (XWayland) is there (Wayland lets no client place its windows; see
@@ -12,11 +14,12 @@
 // Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
 //   form unloaded from its own handler is deleted later, once Qt is back in
 //   its event loop; with no window manager a window's frame is its client area
-//   and menu bar only.
+//   and menu bar only; Qt gets no command-line options (Vornic takes none).
 //
 // Files: qt_services (the class, message boxes, program life), qt_form
-//   (FormWindow and the form operations), qt_controls, qt_clipboard, qt_widgets
-//   (conversions and the widgets Qt lacks).
+//   (FormWindow and the form operations), qt_controls, qt_clipboard (with
+//   qt_x11_clipboard, the xcb reader, and qt_clipboard_text, its pure target
+//   choice and decoding), qt_widgets (conversions and the widgets Qt lacks).
 #pragma once
 
 #include <QIcon>

@@ -1,5 +1,5 @@
 // The clipboard: plain-text test, Unicode text, emptying.
-#include "platform/win32/clipboard_text.h"
+#include "platform/win32/win32_clipboard_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace vornic::win32 {

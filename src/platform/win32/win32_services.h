@@ -5,18 +5,19 @@
 //   top-level window with a real menu bar and standard controls (BUTTON,
 //   multi-line EDIT, STATIC); twips become pixels at the window's DPI, and a
 //   DPI change re-creates the fonts and re-places the controls; the clipboard
-//   is read as CF_UNICODETEXT after a test for CF_TEXT.
+//   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats.
 // Does not: give screen readers the tables' accessibleName (controls are read
 //   by their captions only).
 // Quirks: timers tick no faster than every 15 ms, Windows' clock tick (Wine
 //   would tick every 10 ms); tab order is z-order, so controls are created in
-//   tab-index order; coloured labels are drawn by the form so overlapping ones
+//   tab-index order, with labels and pictures below the rest; coloured labels are drawn by the form so overlapping ones
 //   keep each other's text; the program ends when its last window is gone, not
 //   with Form1; opening the clipboard is retried for about a second.
 //
 // Files: win32_services (the class, message boxes, program life),
 //   win32_form (+ .h: a form as it lives on screen), win32_controls,
-//   win32_clipboard, win32_window_procedure (the form window's class and
+//   win32_clipboard (with win32_clipboard_text, its pure decoding),
+//   win32_window_procedure (the form window's class and
 //   messages, fonts, colours, icons), win32_api (windows.h and shared helpers).
 #pragma once
 

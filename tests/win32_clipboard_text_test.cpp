@@ -1,6 +1,6 @@
 // The clipboard's Unicode text block: where the text ends, whatever the
 // block's size and alignment.
-#include "platform/win32/clipboard_text.h"
+#include "platform/win32/win32_clipboard_text.h"
 
 #include <gtest/gtest.h>
 

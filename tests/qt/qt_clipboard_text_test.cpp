@@ -1,5 +1,5 @@
 // Which X11 clipboard targets are text, and how their bytes become text.
-#include "clipboard_text.h"
+#include "qt_clipboard_text.h"
 
 #include <gtest/gtest.h>
 

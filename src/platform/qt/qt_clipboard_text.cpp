@@ -1,4 +1,4 @@
-#include "clipboard_text.h"
+#include "qt_clipboard_text.h"
 
 #include <algorithm>
 #include <cctype>

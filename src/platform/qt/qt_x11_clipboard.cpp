@@ -1,4 +1,4 @@
-#include "x11_clipboard.h"
+#include "qt_x11_clipboard.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "clipboard_text.h"
 #include "platform/window_system_error.h"
+#include "qt_clipboard_text.h"
 
 namespace vornic::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/clipboard_text.h"
+#include "platform/win32/win32_clipboard_text.h"
 
 #include <cstring>
 
