@@ -43,6 +43,22 @@ void AnswerMessageBox(const VornicProcess& vornic, HWND box) {
 
 float Dpi(HWND window) { return static_cast<float>(GetDpiForWindow(window)); }
 
+// Presses the count button with a text over the limit on the clipboard;
+// returns the limit box it opens (null if none shows).
+HWND PressCountOver(const VornicProcess& vornic, const Clipboard& clipboard, const std::wstring& text) {
+  clipboard.SetText(text);
+  vornic.PostClick(vornic.command1);
+  return vornic.WaitForMessageBox();
+}
+
+// Resizes a window by the given pixels, as a user dragging its corner.
+void Grow(HWND window, int extraWidth, int extraHeight) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + extraWidth, outer.bottom - outer.top + extraHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 class VornicWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { clipboard.Clear(); }
@@ -154,9 +170,7 @@ TEST_F(VornicWindowTest, TextOverTheLimitIsRefusedWithAMessageInTheCurrentLangua
   clipboard.SetText(L"abc");
   vornic.Click(vornic.command1);
 
-  clipboard.SetText(std::wstring(50001, L'x'));
-  vornic.PostClick(vornic.command1);
-  HWND box = vornic.WaitForMessageBox();
+  HWND box = PressCountOver(vornic, clipboard, std::wstring(50001, L'x'));
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(
       MessageText(box),
@@ -169,9 +183,7 @@ TEST_F(VornicWindowTest, TextOverTheLimitIsRefusedWithAMessageInTheCurrentLangua
 
   // Several megabytes: refused the same way, in English now.
   vornic.ChooseMenuItem(L"英語");
-  clipboard.SetText(std::wstring(3 * 1024 * 1024, L'y'));
-  vornic.PostClick(vornic.command1);
-  box = vornic.WaitForMessageBox();
+  box = PressCountOver(vornic, clipboard, std::wstring(3 * 1024 * 1024, L'y'));
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageText(box),
             L"Clipboard is too long.\r\n\r\nThis software limitation is 50000 strings.\r\n[Include \"Line-feed "
@@ -185,9 +197,7 @@ TEST_F(VornicWindowTest, WhileTheLimitBoxIsOpenTheMainWindowTakesNoCommandsButTi
   VornicProcess vornic;
   clipboard.SetText(L"abc");
   vornic.Click(vornic.command1);
-  clipboard.SetText(std::wstring(50001, L'x'));
-  vornic.PostClick(vornic.command1);
-  HWND box = vornic.WaitForMessageBox();
+  HWND box = PressCountOver(vornic, clipboard, std::wstring(50001, L'x'));
   ASSERT_NE(box, nullptr);
 
   // What another program or a screen reader can still send past the box.
@@ -209,10 +219,7 @@ TEST_F(VornicWindowTest, WhileTheLimitBoxIsOpenTheMainWindowTakesNoCommandsButTi
 
   // The layout still follows the window.
   const LONG before = ClientRectOf(vornic.command3).right;
-  RECT outer{};
-  GetWindowRect(vornic.form1, &outer);
-  SetWindowPos(vornic.form1, nullptr, 0, 0, outer.right - outer.left + 80, outer.bottom - outer.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Grow(vornic.form1, 80, 0);
   EXPECT_TRUE(WaitUntil([&] { return ClientRectOf(vornic.command3).right != before; }));
 
   AnswerMessageBox(vornic, box);
@@ -225,18 +232,13 @@ TEST_F(VornicWindowTest, WhileTheLimitBoxIsOpenTheMainWindowTakesNoCommandsButTi
 // the count handler, resuming with its window gone, fails too: one report.
 TEST_F(VornicWindowTest, AFailureWhileTheProgramIsEndingIsReportedOnce) {
   VornicProcess vornic;
-  clipboard.SetText(std::wstring(50001, L'x'));
-  vornic.PostClick(vornic.command1);
-  HWND limitBox = vornic.WaitForMessageBox();
+  HWND limitBox = PressCountOver(vornic, clipboard, std::wstring(50001, L'x'));
   ASSERT_NE(limitBox, nullptr);
   ASSERT_EQ(vornic.DialogsCreated(), 1);
 
   // The next tick that resizes Text1 finds its window gone.
   vornic.DestroyWindowInside(vornic.text1);
-  RECT outer{};
-  GetWindowRect(vornic.form1, &outer);
-  SetWindowPos(vornic.form1, nullptr, 0, 0, outer.right - outer.left + 80, outer.bottom - outer.top + 80,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Grow(vornic.form1, 80, 80);
   HWND report = nullptr;
   ASSERT_TRUE(WaitUntil([&] {
     for (HWND box : vornic.MessageBoxes()) report = box != limitBox ? box : report;

@@ -32,23 +32,32 @@ std::optional<ClipboardTextEncoding> CharsetEncoding(std::string_view charset) {
   return std::nullopt;
 }
 
-// Lower is better; text/plain without a charset is taken as UTF-8, as
-// today's programs write it.
-std::optional<int> TargetRank(std::string_view name) {
-  if (name == "UTF8_STRING") return 0;
-  if (name == "COMPOUND_TEXT") return 2;
-  if (name == "TEXT") return 3;
-  if (name == "STRING") return 4;
+// A plain-text target: how much Vornic prefers it (lower is better) and how
+// its bytes are encoded.
+struct TextTarget {
+  int rank;
+  ClipboardTextEncoding encoding;
+};
+
+// text/plain without a charset is taken as UTF-8, as today's programs write
+// it. TEXT lets the owner choose; an owner that answers with the type TEXT
+// itself sends Latin-1, as STRING.
+std::optional<TextTarget> TextTargetOf(std::string_view name) {
+  using enum ClipboardTextEncoding;
+  if (name == "UTF8_STRING") return TextTarget{0, Utf8};
+  if (name == "COMPOUND_TEXT") return TextTarget{2, CompoundText};
+  if (name == "TEXT") return TextTarget{3, Latin1};
+  if (name == "STRING") return TextTarget{4, Latin1};
   const std::string lower = Lower(name);
   if (!lower.starts_with("text/plain")) return std::nullopt;
   const std::string_view rest = std::string_view(lower).substr(10);
-  if (Trimmed(rest).empty()) return 5;
+  if (Trimmed(rest).empty()) return TextTarget{5, Utf8};
   if (Trimmed(rest).front() != ';') return std::nullopt;  // text/plainfoo
   const auto charset = rest.find("charset=");
-  if (charset == std::string_view::npos) return 5;
+  if (charset == std::string_view::npos) return TextTarget{5, Utf8};
   const auto encoding = CharsetEncoding(rest.substr(charset + 8, rest.find(';', charset) - charset - 8));
   if (!encoding) return std::nullopt;
-  return *encoding == ClipboardTextEncoding::Utf8 ? 1 : 6;
+  return *encoding == Utf8 ? TextTarget{1, Utf8} : TextTarget{6, Latin1};
 }
 
 void AppendLatin1(std::u16string& out, std::string_view bytes) {
@@ -174,28 +183,20 @@ class CompoundTextDecoder {
 }  // namespace
 
 std::optional<ClipboardTextEncoding> TextEncodingOf(std::string_view typeName) {
-  const auto rank = TargetRank(typeName);
-  if (!rank) return std::nullopt;
-  switch (*rank) {
-    case 0:
-    case 1:
-    case 5:
-      return ClipboardTextEncoding::Utf8;
-    case 2:
-      return ClipboardTextEncoding::CompoundText;
-    default:
-      // TEXT lets the owner choose; an owner that answers with the type TEXT
-      // itself sends Latin-1, as STRING.
-      return ClipboardTextEncoding::Latin1;
-  }
+  const auto target = TextTargetOf(typeName);
+  if (!target) return std::nullopt;
+  return target->encoding;
 }
 
 std::optional<std::size_t> PreferredTextTarget(std::span<const std::string> offeredTargets) {
   std::optional<std::size_t> best;
   int bestRank = 0;
   for (std::size_t i = 0; i < offeredTargets.size(); ++i) {
-    const auto rank = TargetRank(offeredTargets[i]);
-    if (rank && (!best || *rank < bestRank)) best = i, bestRank = *rank;
+    const auto target = TextTargetOf(offeredTargets[i]);
+    if (target && (!best || target->rank < bestRank)) {
+      best = i;
+      bestRank = target->rank;
+    }
   }
   return best;
 }

@@ -34,12 +34,18 @@ struct Transfer {
 
 enum class Answer : std::uint8_t { Sent, Refused, NoOwner, NoAnswer };
 
+std::string NameIn(const xcb_get_atom_name_reply_t* reply) {
+  if (reply == nullptr) return {};
+  return {xcb_get_atom_name_name(reply), static_cast<std::size_t>(xcb_get_atom_name_name_length(reply))};
+}
+
+// Errors name the X request that failed; the seam adds its own operation.
 class X11Clipboard {
  public:
-  explicit X11Clipboard(const char* operation) : operation_(operation), connection_(xcb_connect(nullptr, nullptr)) {
+  X11Clipboard() : connection_(xcb_connect(nullptr, nullptr)) {
     if (xcb_connection_has_error(connection_) != 0) {
       xcb_disconnect(connection_);
-      throw WindowSystemError(operation_, "cannot connect to the X server");
+      throw WindowSystemError("xcb_connect", "cannot connect to the X server");
     }
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     window_ = xcb_generate_id(connection_);
@@ -60,7 +66,7 @@ class X11Clipboard {
   xcb_atom_t Atom(std::string_view name) {
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-    if (!reply) throw WindowSystemError(operation_, "the X server did not name an atom");
+    if (!reply) throw WindowSystemError("InternAtom", "the X server did not name an atom");
     return reply->atom;
   }
 
@@ -76,10 +82,8 @@ class X11Clipboard {
     }
     std::vector<std::string> names;
     for (const auto cookie : cookies) {
-      const Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(connection_, cookie, nullptr));
-      names.emplace_back(reply ? std::string(xcb_get_atom_name_name(reply.get()),
-                                             static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())))
-                               : std::string());
+      names.push_back(
+          NameIn(Reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply(connection_, cookie, nullptr)).get()));
     }
     return names;
   }
@@ -126,7 +130,7 @@ class X11Clipboard {
         return change.window == window_ && change.atom == property_ && change.state == XCB_PROPERTY_NEW_VALUE;
       });
       if (!event || (event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
-        throw WindowSystemError(operation_, "the clipboard's owner stopped sending in the middle of the text");
+        throw WindowSystemError("ConvertSelection", "the clipboard's owner stopped sending in the middle of the text");
       }
       std::string piece;
       const xcb_atom_t type = TakeProperty(piece);
@@ -141,7 +145,7 @@ class X11Clipboard {
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection_, xcb_get_property(connection_, 1, window_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
         nullptr));
-    if (!reply) throw WindowSystemError(operation_, "the X server did not return the clipboard's data");
+    if (!reply) throw WindowSystemError("GetProperty", "the X server did not return the clipboard's data");
     const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
     bytes.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
     return reply->type;
@@ -161,7 +165,7 @@ class X11Clipboard {
         }
       }
       if (xcb_connection_has_error(connection_) != 0) {
-        throw WindowSystemError(operation_, "the connection to the X server broke");
+        throw WindowSystemError("xcb_poll_for_event", "the connection to the X server broke");
       }
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -172,13 +176,11 @@ class X11Clipboard {
   }
 
   std::string AtomName(xcb_atom_t atom) {
-    const Reply<xcb_get_atom_name_reply_t> reply(
-        xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
-    if (!reply) return {};
-    return {xcb_get_atom_name_name(reply.get()), static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get()))};
+    return NameIn(Reply<xcb_get_atom_name_reply_t>(
+                      xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr))
+                      .get());
   }
 
-  const char* operation_;
   xcb_connection_t* connection_;
   xcb_window_t window_ = XCB_NONE;
   xcb_window_t owner_ = XCB_NONE;
@@ -191,12 +193,12 @@ class X11Clipboard {
 }  // namespace
 
 bool X11ClipboardHasText() {
-  X11Clipboard clipboard("ClipboardHasText");
+  X11Clipboard clipboard;
   return PreferredTextTarget(clipboard.OfferedTargets()).has_value();
 }
 
 std::u16string X11ClipboardText() {
-  X11Clipboard clipboard("ClipboardGetText");
+  X11Clipboard clipboard;
   // Asked afresh: the clipboard may have changed since the format test.
   const std::vector<std::string> offered = clipboard.OfferedTargets();
   const auto chosen = PreferredTextTarget(offered);
@@ -206,7 +208,7 @@ std::u16string X11ClipboardText() {
     case Answer::Sent:
       break;
     case Answer::NoAnswer:
-      throw WindowSystemError("ClipboardGetText", "the clipboard's owner did not send its text");
+      throw WindowSystemError("ConvertSelection", "the clipboard's owner did not send its text");
     case Answer::Refused:
     case Answer::NoOwner:
       return {};  // gone or changed since it offered the text

@@ -40,6 +40,11 @@ void ThrowLastError(const char* operation) { ThrowSystemError(operation, GetLast
 
 void ThrowFailure(const char* operation, const char* reason) { throw WindowSystemError(operation, reason); }
 
+void ThrowErrorOr(const char* operation, DWORD errorCode, const char* reason) {
+  if (errorCode == ERROR_SUCCESS) ThrowFailure(operation, reason);
+  ThrowSystemError(operation, errorCode);
+}
+
 std::wstring ToWide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 std::u16string FromWide(std::wstring_view text) { return {text.begin(), text.end()}; }

@@ -19,6 +19,9 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows strings are UTF-16")
 [[noreturn]] void ThrowLastError(const char* operation);
 [[noreturn]] void ThrowSystemError(const char* operation, DWORD errorCode);
 [[noreturn]] void ThrowFailure(const char* operation, const char* reason);
+// For calls whose last error may be left unset: the system's error when there
+// is one, else the reason.
+[[noreturn]] void ThrowErrorOr(const char* operation, DWORD errorCode, const char* reason);
 
 // Runs a call and throws, naming it, when it returns `failure`. Where that
 // value is also a valid answer (SetFocus's null: no window had the focus),
@@ -31,8 +34,9 @@ std::invoke_result_t<Call> Checked(const char* operation, std::invoke_result_t<C
   const std::invoke_result_t<Call> result = std::forward<Call>(call)();
   if (result == failure) {
     const DWORD error = GetLastError();
-    if (error != ERROR_SUCCESS) ThrowSystemError(operation, error);
-    if (meaning == FailureValue::OnlyOnFailure) ThrowFailure(operation, "the call failed");
+    if (error != ERROR_SUCCESS || meaning == FailureValue::OnlyOnFailure) {
+      ThrowErrorOr(operation, error, "the call failed");
+    }
   }
   return result;
 }

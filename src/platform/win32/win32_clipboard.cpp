@@ -37,12 +37,6 @@ class OpenClipboardSession {
   bool open_ = true;
 };
 
-// A failure whose last error may be left unset: name the operation either way.
-[[noreturn]] void ThrowErrorOr(const char* operation, DWORD error, const char* reason) {
-  if (error == ERROR_SUCCESS) ThrowFailure(operation, reason);
-  ThrowSystemError(operation, error);
-}
-
 class GlobalLockSession {
  public:
   explicit GlobalLockSession(HGLOBAL memory) : memory_(memory) {
