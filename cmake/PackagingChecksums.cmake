@@ -1,38 +1,30 @@
-# Run by CPack after it made packages: writes their SHA-256 sums into
-# SHA256SUMS beside them, in the form `sha256sum -c` reads. One cpack run may
-# make several packages, one generator after the other; each adds its own
-# lines and keeps those of packages still there.
+# Run by CPack after it made packages, before it copies them out of its
+# working folders: writes the SHA-256 sums of the packages into SHA256SUMS
+# beside where they land, sorted by name, in the form `sha256sum -c` reads.
+# One cpack run may make several packages, one generator after the other;
+# each keeps the packages already listed that are still there.
 set(sums_file "${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS")
-set(lines "")
-set(made "")
+set(names "")
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   get_filename_component(name "${package}" NAME)
-  file(SHA256 "${package}" sum)
-  list(APPEND lines "${sum}  ${name}")
-  list(APPEND made "${name}")
+  list(APPEND names "${name}")
+  set("path_${name}" "${package}")
 endforeach()
 if(EXISTS "${sums_file}")
-  file(STRINGS "${sums_file}" old_lines)
-  foreach(line IN LISTS old_lines)
-    if(line MATCHES "^[0-9a-f]+  (.+)$")
-      set(name "${CMAKE_MATCH_1}")
-      if(NOT name IN_LIST made AND EXISTS "${CPACK_PACKAGE_DIRECTORY}/${name}")
-        list(APPEND lines "${line}")
-      endif()
+  file(STRINGS "${sums_file}" listed REGEX "^[0-9a-f]+  .+$")
+  foreach(line IN LISTS listed)
+    string(REGEX REPLACE "^[0-9a-f]+  " "" name "${line}")
+    if(NOT DEFINED "path_${name}" AND EXISTS "${CPACK_PACKAGE_DIRECTORY}/${name}")
+      list(APPEND names "${name}")
+      set("path_${name}" "${CPACK_PACKAGE_DIRECTORY}/${name}")
     endif()
   endforeach()
 endif()
-# Sorted by name, whichever generator ran first.
+list(SORT names)
 set(text "")
-set(by_name "")
-foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^[0-9a-f]+  " "" name "${line}")
-  list(APPEND by_name "${name}\t${line}")
-endforeach()
-list(SORT by_name)
-foreach(entry IN LISTS by_name)
-  string(REGEX REPLACE "^[^\t]*\t" "" line "${entry}")
-  string(APPEND text "${line}\n")
+foreach(name IN LISTS names)
+  file(SHA256 "${path_${name}}" sum)
+  string(APPEND text "${sum}  ${name}\n")
 endforeach()
 file(WRITE "${sums_file}" "${text}")
 message(STATUS "checksums: ${sums_file}")
