@@ -47,15 +47,16 @@ void CountClipboardText(WindowServices& services) {
   if (!services.ClipboardHasText()) return;
   // Read once: the limit test, the display and the count all see the same
   // text, so a clipboard changed in between cannot slip past the limit.
-  const std::u16string text = services.ClipboardGetText();
-  if (text.size() > MaxClipboardLength) {
+  const ClipboardText read = services.ClipboardGetText(MaxClipboardLength);
+  if (read.found == ClipboardText::Found::NoText) return;
+  if (read.found == ClipboardText::Found::LongerThanLimit) {
     const UiLanguage language = services.IsChecked(Form1::mnuEn) ? UiLanguage::English : UiLanguage::Japanese;
     services.ShowMessage(LimitMessage(language));
     services.SetText(Form1::Text1, LimitNotice(language));
     return;
   }
-  services.SetText(Form1::Text1, text);
-  services.SetCaption(Form1::Label1, CountCaption(CountCharacters(text)));
+  services.SetText(Form1::Text1, read.text);
+  services.SetCaption(Form1::Label1, CountCaption(CountCharacters(read.text)));
 }
 
 }  // namespace vornic

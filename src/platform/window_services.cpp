@@ -49,7 +49,7 @@ std::u16string FatalErrorMessage(std::string_view failure) {
 }
 
 void WindowServices::RequireLoaded(const char* operation, const FormDefinition& form) const {
-  if (!FormLoaded(form)) throw WindowSystemError(operation, std::string(form.name) + " is not loaded");
+  if (!DoIsLoaded(form)) throw WindowSystemError(operation, std::string(form.name) + " is not loaded");
 }
 
 void WindowServices::RequireProperty(const char* operation, ControlRef control, Property property) const {
@@ -67,8 +67,10 @@ bool WindowServices::ClipboardHasText() {
   return Named("ClipboardHasText", [&] { return DoClipboardHasText(); });
 }
 
-std::u16string WindowServices::ClipboardGetText() {
-  return Named("ClipboardGetText", [&] { return DoClipboardGetText(); });
+ClipboardText WindowServices::ClipboardGetText(std::size_t maxLength) {
+  ClipboardText read = Named("ClipboardGetText", [&] { return DoClipboardGetText(maxLength); });
+  if (read.found == ClipboardText::Found::Text && read.text.size() > maxLength) return ClipboardText::TooLong();
+  return read;
 }
 
 void WindowServices::ClipboardClear() {
@@ -84,7 +86,7 @@ bool WindowServices::IsLoaded(const FormDefinition& form) const {
 }
 
 void WindowServices::LoadForm(const FormDefinition& form) {
-  if (FormLoaded(form)) throw WindowSystemError("LoadForm", std::string(form.name) + " is already loaded");
+  if (DoIsLoaded(form)) throw WindowSystemError("LoadForm", std::string(form.name) + " is already loaded");
   Named("LoadForm", [&] { DoLoadForm(form); });
 }
 
@@ -143,6 +145,7 @@ void WindowServices::ReportFatalError(std::u16string_view message) {
 }
 
 void WindowServices::EndProgram(int exitStatus) {
+  dispatchState_.ending = true;
   Named("EndProgram", [&] { DoEndProgram(exitStatus); });
 }
 

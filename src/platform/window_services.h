@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/form_definition.h"
@@ -46,7 +47,20 @@ constexpr bool HasProperty(ControlKind kind, Property property) {
 // of one run of the event loop.
 struct DispatchState {
   std::vector<const FormDefinition*> formsInHandler;  // innermost last
-  bool ending = false;                                // a failure has been reported
+  bool ending = false;                                // a failure was reported, or EndProgram called
+};
+
+// What a read of the clipboard's plain text found. A text longer than the
+// reader's limit is not delivered: nobody shows it, and reading all of it
+// would let the clipboard's owner set the cost of a read.
+struct ClipboardText {
+  enum class Found : std::uint8_t { Text, NoText, LongerThanLimit };
+  Found found = Found::NoText;
+  std::u16string text;  // with Found::Text only
+
+  static ClipboardText Of(std::u16string text) { return {Found::Text, std::move(text)}; }
+  static ClipboardText None() { return {}; }
+  static ClipboardText TooLong() { return {Found::LongerThanLimit, {}}; }
 };
 
 class WindowServices {
@@ -59,9 +73,13 @@ class WindowServices {
   virtual ~WindowServices() = default;
 
   // Clipboard.
+  // Plain text, and no list of files: file managers add a text form of what
+  // they copy, which is not text the user copied.
   bool ClipboardHasText();
-  std::u16string ClipboardGetText();  // empty when the text has gone since ClipboardHasText
-  void ClipboardClear();              // empties every format
+  // The text when it has at most maxLength code units. NoText when it has
+  // gone since ClipboardHasText; a read that fails throws.
+  ClipboardText ClipboardGetText(std::size_t maxLength);
+  void ClipboardClear();  // empties every format
 
   // Modal message box: one OK button, no icon, caption kApplicationTitle.
   // Returns when the user has closed it; events may be delivered meanwhile.
@@ -91,10 +109,12 @@ class WindowServices {
   // Program life. A failure that escaped a handler is shown to the user
   // (ReportFatalError, with the wording of FatalErrorMessage) and ends the
   // program (EndProgram). RunEventLoop returns the exit status once the last
-  // form is unloaded or EndProgram was called.
+  // form is unloaded or EndProgram was called. From the failure on, Ending()
+  // is true and no event reaches a handler.
   void ReportFatalError(std::u16string_view message);
   void EndProgram(int exitStatus);
   int RunEventLoop();  // a later loop starts afresh
+  [[nodiscard]] bool Ending() const { return dispatchState_.ending; }
 
   // Shorthands that read like the handlers' descriptions.
   void SetLeft(ControlRef c, float twips) { SetMetric(c, Metric::Left, twips); }
@@ -106,11 +126,10 @@ class WindowServices {
   // The backend's side. Forms are loaded (unloaded for DoLoadForm) and
   // controls have the property asked for; a failure may name the system's
   // own call, the public operation adds its own name.
-  [[nodiscard]] virtual bool FormLoaded(const FormDefinition& form) const = 0;
-  // What a handler's IsLoaded asks; the checks above ask FormLoaded.
-  [[nodiscard]] virtual bool DoIsLoaded(const FormDefinition& form) const { return FormLoaded(form); }
+  [[nodiscard]] virtual bool DoIsLoaded(const FormDefinition& form) const = 0;
   virtual bool DoClipboardHasText() = 0;
-  virtual std::u16string DoClipboardGetText() = 0;
+  // May deliver a longer text than maxLength: the seam refuses it.
+  virtual ClipboardText DoClipboardGetText(std::size_t maxLength) = 0;
   virtual void DoClipboardClear() = 0;
   virtual void DoShowMessage(std::u16string_view text) = 0;
   virtual void DoLoadForm(const FormDefinition& form) = 0;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "qt_clipboard_text.h"
+#include "platform/x11/x11_clipboard_text.h"
 
 namespace vornic {
 namespace {
@@ -32,7 +32,7 @@ bool IsWellFormed(std::u16string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using vornic::Require;
-  using vornic::qt::ClipboardTextEncoding;
+  using vornic::x11::ClipboardTextEncoding;
   // The bytes in a block of exactly their size, so a read past it is reported.
   const auto block = std::make_unique<char[]>(size);
   for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<char>(data[i]);
@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const auto encoding :
        {ClipboardTextEncoding::Utf8, ClipboardTextEncoding::Latin1, ClipboardTextEncoding::CompoundText}) {
-    const std::u16string text = vornic::qt::DecodeClipboardText(encoding, bytes);
+    const std::u16string text = vornic::x11::DecodeClipboardText(encoding, bytes);
     Require(vornic::IsWellFormed(text), "decoded text has no lone surrogate");
     Require(text.size() <= size, "no byte becomes more than one unit");
   }
-  const std::u16string latin1 = vornic::qt::DecodeClipboardText(ClipboardTextEncoding::Latin1, bytes);
+  const std::u16string latin1 = vornic::x11::DecodeClipboardText(ClipboardTextEncoding::Latin1, bytes);
   for (std::size_t i = 0; i < latin1.size(); ++i) {
     Require(latin1[i] == data[i], "Latin-1 keeps every byte as its own character");
   }
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   offered.push_back(name);
-  if (const auto chosen = vornic::qt::PreferredTextTarget(offered)) {
-    Require(*chosen < offered.size(), "the chosen target was offered");
-    Require(vornic::qt::TextEncodingOf(offered[*chosen]).has_value(), "the chosen target is plain text");
+  for (const std::size_t chosen : vornic::x11::TextTargetsToAsk(offered)) {
+    Require(chosen < offered.size(), "the chosen target was offered");
+    Require(vornic::x11::TextEncodingOf(offered[chosen]).has_value(), "the chosen target is plain text");
   }
   return 0;
 }

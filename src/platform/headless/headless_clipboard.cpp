@@ -4,14 +4,15 @@ namespace vornic::headless {
 
 bool HeadlessWindowServices::DoClipboardHasText() {
   Record("ClipboardHasText");
-  return clipboard.text.has_value();
+  return clipboard.HasText();
 }
 
-std::u16string HeadlessWindowServices::DoClipboardGetText() {
+ClipboardText HeadlessWindowServices::DoClipboardGetText(std::size_t /*maxLength*/) {
   Record("ClipboardGetText");
   if (beforeClipboardRead) beforeClipboardRead();
-  // As on a real desktop: a clipboard emptied since the format test has no text.
-  return clipboard.text.value_or(u"");
+  // As on a real desktop: a clipboard emptied since the format test has no
+  // text. The whole text is delivered: the seam refuses one that is too long.
+  return clipboard.HasText() ? ClipboardText::Of(*clipboard.text) : ClipboardText::None();
 }
 
 void HeadlessWindowServices::DoClipboardClear() {

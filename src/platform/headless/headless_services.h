@@ -40,6 +40,8 @@ struct ClipboardContents {
   std::set<std::string> otherFormats;  // e.g. "image", "files"
 
   [[nodiscard]] bool IsEmpty() const { return !text && otherFormats.empty(); }
+  // A file manager's text form of the files it copied is no text.
+  [[nodiscard]] bool HasText() const { return text && !otherFormats.contains("files"); }
 };
 
 class HeadlessWindowServices final : public WindowInspection {
@@ -92,13 +94,9 @@ class HeadlessWindowServices final : public WindowInspection {
     std::vector<ControlState> controls;
   };
 
-  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
-  [[nodiscard]] bool DoIsLoaded(const FormDefinition& form) const override {
-    Record("IsLoaded", form.name);
-    return FormLoaded(form);
-  }
+  [[nodiscard]] bool DoIsLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
   bool DoClipboardHasText() override;
-  std::u16string DoClipboardGetText() override;
+  ClipboardText DoClipboardGetText(std::size_t maxLength) override;
   void DoClipboardClear() override;
   void DoShowMessage(std::u16string_view text) override;
   void DoLoadForm(const FormDefinition& form) override;

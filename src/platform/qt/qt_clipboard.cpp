@@ -1,11 +1,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <string>
+#include <vector>
 
 #include "platform/window_system_error.h"
+#include "platform/x11/x11_clipboard.h"
+#include "platform/x11/x11_clipboard_text.h"
 #include "qt_services.h"
 #include "qt_widgets.h"
-#include "qt_x11_clipboard.h"
 
 namespace vornic::qt {
 
@@ -25,26 +28,32 @@ bool ReadsX11Clipboard(const QClipboard& clipboard) {
   return QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard.ownsClipboard();
 }
 
+// Qt's data with plain text and no list of files, or null. The offered MIME
+// types decide, as the X11 targets do.
 const QMimeData* QtPlainText(const QClipboard& clipboard) {
   const QMimeData* data = clipboard.mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->hasFormat(QStringLiteral("text/plain")) ? data : nullptr;
+  if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) return nullptr;
+  std::vector<std::string> offered;
+  for (const QString& format : data->formats()) offered.push_back(format.toStdString());
+  return x11::TextTargetsToAsk(offered).empty() ? nullptr : data;
 }
 
 }  // namespace
 
 bool QtWindowServices::DoClipboardHasText() {
   const QClipboard& clipboard = Clipboard();
-  if (ReadsX11Clipboard(clipboard)) return X11ClipboardHasText();
+  if (ReadsX11Clipboard(clipboard)) return x11::X11ClipboardHasText();
   return QtPlainText(clipboard) != nullptr;
 }
 
-std::u16string QtWindowServices::DoClipboardGetText() {
+ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   const QClipboard& clipboard = Clipboard();
-  if (ReadsX11Clipboard(clipboard)) return X11ClipboardText();
+  if (ReadsX11Clipboard(clipboard)) return x11::X11ClipboardText(maxLength);
   // The owner may have gone or changed the clipboard since the format test:
-  // then there is no text, which is not a failure.
+  // then there is no text, which is not a failure. Qt reads the whole text;
+  // the seam refuses one that is too long.
   const QMimeData* data = QtPlainText(clipboard);
-  return data != nullptr ? ToU16String(data->text()) : std::u16string();
+  return data != nullptr ? ClipboardText::Of(ToU16String(data->text())) : ClipboardText::None();
 }
 
 void QtWindowServices::DoClipboardClear() {

@@ -327,7 +327,7 @@ void QtWindowServices::DoShowForm(const FormDefinition& form) {
   window.show();
   window.raise();
   window.activateWindow();
-  if (!ended_) window.StartTimers();
+  if (!Ending()) window.StartTimers();
 }
 
 // Deleted later, not now: the form may be unloaded from one of its own
@@ -337,7 +337,7 @@ void QtWindowServices::DoUnloadForm(const FormDefinition& form) {
   forms_.erase(&form);
   window->Retire();
   window->deleteLater();
-  if (forms_.empty() && loopRunning_ && !ended_) QCoreApplication::exit(0);
+  if (forms_.empty() && loopRunning_ && !Ending()) QCoreApplication::exit(0);
 }
 
 float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metric) const {

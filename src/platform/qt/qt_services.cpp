@@ -66,7 +66,6 @@ void QtWindowServices::DoReportFatalError(std::u16string_view message) {
 }
 
 void QtWindowServices::DoEndProgram(int exitStatus) {
-  ended_ = true;
   exitStatus_ = exitStatus;
   StopAllTimers();
   for (const auto& [definition, window] : forms_) window->hide();
@@ -75,15 +74,13 @@ void QtWindowServices::DoEndProgram(int exitStatus) {
 
 int QtWindowServices::DoRunEventLoop() {
   int status = 0;
-  if (!ended_ && !forms_.empty()) {
+  if (!Ending() && !forms_.empty()) {
     loopRunning_ = true;
     status = QApplication::exec();
     loopRunning_ = false;
   }
-  if (ended_) status = exitStatus_;
-  // The request to end is used up; a later loop starts afresh.
-  ended_ = false;
-  exitStatus_ = 0;
+  if (Ending()) status = exitStatus_;
+  exitStatus_ = 0;  // the seam starts a later loop afresh
   return status;
 }
 

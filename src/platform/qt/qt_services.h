@@ -17,9 +17,9 @@
 //   and menu bar only; Qt gets no command-line options (Vornic takes none).
 //
 // Files: qt_services (the class, message boxes, program life), qt_form
-//   (FormWindow and the form operations), qt_controls, qt_clipboard (with
-//   qt_x11_clipboard, the xcb reader, and qt_clipboard_text, its pure target
-//   choice and decoding), qt_widgets (conversions and the widgets Qt lacks).
+//   (FormWindow and the form operations), qt_controls, qt_clipboard (on X11
+//   it calls the xcb reader in platform/x11, which holds no Qt), qt_widgets
+//   (conversions and the widgets Qt lacks).
 #pragma once
 
 #include <QIcon>
@@ -51,9 +51,9 @@ class QtWindowServices final : public WindowInspection {
   [[nodiscard]] const QIcon& ProgramIcon() const { return programIcon_; }
 
  private:
-  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  [[nodiscard]] bool DoIsLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
   bool DoClipboardHasText() override;
-  std::u16string DoClipboardGetText() override;
+  ClipboardText DoClipboardGetText(std::size_t maxLength) override;
   void DoClipboardClear() override;
   void DoShowMessage(std::u16string_view text) override;
   void DoLoadForm(const FormDefinition& form) override;
@@ -82,7 +82,6 @@ class QtWindowServices final : public WindowInspection {
   QIcon programIcon_;
   std::map<const FormDefinition*, FormWindow*> forms_;
   bool loopRunning_ = false;
-  bool ended_ = false;
   int exitStatus_ = 0;
 };
 

@@ -98,7 +98,7 @@ bool Win32Services::DoClipboardHasText() {
   return listed;
 }
 
-std::u16string Win32Services::DoClipboardGetText() {
+ClipboardText Win32Services::DoClipboardGetText(std::size_t /*maxLength*/) {
   OpenClipboardSession clipboard;
   SetLastError(ERROR_SUCCESS);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -108,7 +108,7 @@ std::u16string Win32Services::DoClipboardGetText() {
     // text has gone without rendering it): no text, which is not a failure.
     if (!ListsFormat(CF_UNICODETEXT)) {
       clipboard.Close();
-      return {};
+      return ClipboardText::None();
     }
     ThrowErrorOr("GetClipboardData", error, "the program that owns the clipboard did not provide the text");
   }
@@ -116,7 +116,7 @@ std::u16string Win32Services::DoClipboardGetText() {
   std::u16string text = DecodeUnicodeTextBlock(lock.Data(), lock.Size());
   lock.Unlock();
   clipboard.Close();
-  return text;
+  return ClipboardText::Of(std::move(text));
 }
 
 void Win32Services::DoClipboardClear() {

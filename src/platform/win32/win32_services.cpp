@@ -43,7 +43,6 @@ void Win32Services::DoShowMessage(std::u16string_view text) {
 }
 
 void Win32Services::DoReportFatalError(std::u16string_view message) {
-  ending_ = true;  // no more events: a timer must not raise the same failure again
   if (MessageBoxW(nullptr, ToWide(message).c_str(), ToWide(kApplicationTitle).c_str(),
                   MB_OK | MB_ICONERROR | MB_TASKMODAL) == 0) {
     ThrowLastError("MessageBox");
@@ -53,7 +52,6 @@ void Win32Services::DoReportFatalError(std::u16string_view message) {
 // Best effort throughout: the program is ending whether or not a window
 // refuses to go.
 void Win32Services::DoEndProgram(int exitStatus) {
-  ending_ = true;
   exitStatus_ = exitStatus;
   std::vector<HWND> windows;
   for (const auto& [definition, form] : forms_) windows.push_back(form->window);
@@ -62,7 +60,6 @@ void Win32Services::DoEndProgram(int exitStatus) {
 }
 
 void Win32Services::Dispatch(const LiveForm& form, int control, EventKind event) {
-  if (ending_) return;
   DispatchEvent(*this, *form.definition, control, event);
 }
 

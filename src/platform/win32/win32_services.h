@@ -50,9 +50,9 @@ class Win32Services final : public WindowInspection {
   }
 
  private:
-  [[nodiscard]] bool FormLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
+  [[nodiscard]] bool DoIsLoaded(const FormDefinition& form) const override { return forms_.contains(&form); }
   bool DoClipboardHasText() override;
-  std::u16string DoClipboardGetText() override;
+  ClipboardText DoClipboardGetText(std::size_t maxLength) override;
   void DoClipboardClear() override;
   void DoShowMessage(std::u16string_view text) override;
   void DoLoadForm(const FormDefinition& form) override;
@@ -89,7 +89,6 @@ class Win32Services final : public WindowInspection {
   HINSTANCE instance_;
   std::map<const FormDefinition*, std::unique_ptr<LiveForm>> forms_;
   int exitStatus_ = 0;
-  bool ending_ = false;  // a failure is being reported or the program is ending
 };
 
 }  // namespace vornic::win32

@@ -1,11 +1,12 @@
-#include "qt_clipboard_text.h"
+#include "platform/x11/x11_clipboard_text.h"
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "platform/text_conversion.h"
 
-namespace vornic::qt {
+namespace vornic::x11 {
 
 namespace {
 
@@ -58,6 +59,14 @@ std::optional<TextTarget> TextTargetOf(std::string_view name) {
   const auto encoding = CharsetEncoding(rest.substr(charset + 8, rest.find(';', charset) - charset - 8));
   if (!encoding) return std::nullopt;
   return *encoding == Utf8 ? TextTarget{1, Utf8} : TextTarget{6, Latin1};
+}
+
+// What file managers (GNOME, MATE, KDE) and every program that copies URLs
+// offer for files and links.
+bool IsFileList(std::string_view name) {
+  const std::string lower = Lower(name);
+  return lower == "text/uri-list" || lower == "x-special/gnome-copied-files" ||
+         lower == "x-special/mate-copied-files" || lower == "application/x-kde4-urilist";
 }
 
 void AppendLatin1(std::u16string& out, std::string_view bytes) {
@@ -188,17 +197,16 @@ std::optional<ClipboardTextEncoding> TextEncodingOf(std::string_view typeName) {
   return target->encoding;
 }
 
-std::optional<std::size_t> PreferredTextTarget(std::span<const std::string> offeredTargets) {
-  std::optional<std::size_t> best;
-  int bestRank = 0;
+std::vector<std::size_t> TextTargetsToAsk(std::span<const std::string> offeredTargets) {
+  if (std::ranges::any_of(offeredTargets, IsFileList)) return {};
+  std::vector<std::pair<int, std::size_t>> ranked;
   for (std::size_t i = 0; i < offeredTargets.size(); ++i) {
-    const auto target = TextTargetOf(offeredTargets[i]);
-    if (target && (!best || target->rank < bestRank)) {
-      best = i;
-      bestRank = target->rank;
-    }
+    if (const auto target = TextTargetOf(offeredTargets[i])) ranked.emplace_back(target->rank, i);
   }
-  return best;
+  std::ranges::stable_sort(ranked, {}, &std::pair<int, std::size_t>::first);
+  std::vector<std::size_t> order;
+  for (const auto& [rank, index] : ranked) order.push_back(index);
+  return order;
 }
 
 std::u16string DecodeClipboardText(ClipboardTextEncoding encoding, std::string_view bytes) {
@@ -218,4 +226,4 @@ std::u16string DecodeClipboardText(ClipboardTextEncoding encoding, std::string_v
   return text;
 }
 
-}  // namespace vornic::qt
+}  // namespace vornic::x11

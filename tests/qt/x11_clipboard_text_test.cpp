@@ -1,31 +1,38 @@
 // Which X11 clipboard targets are text, and how their bytes become text.
-#include "qt_clipboard_text.h"
+#include "platform/x11/x11_clipboard_text.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace vornic::qt {
+namespace vornic::x11 {
 namespace {
 
 using enum ClipboardTextEncoding;
 using namespace std::string_view_literals;
 
-TEST(ClipboardText, ChoosesTheRichestTextTarget) {
+TEST(ClipboardText, AsksForTheRichestTextFirstAndNeverForFiles) {
   const struct {
     std::vector<std::string> offered;
-    std::optional<std::size_t> chosen;
+    std::vector<std::size_t> order;
   } cases[] = {
-      {{"TARGETS", "TIMESTAMP", "x-special/gnome-copied-files", "text/uri-list"}, std::nullopt},
-      {{"image/png", "text/html", "text/plainfoo", "text/plain;charset=utf-16"}, std::nullopt},
-      {{"STRING", "TEXT", "UTF8_STRING", "COMPOUND_TEXT"}, 2},
-      {{"text/plain", "STRING", "TEXT", "COMPOUND_TEXT"}, 3},
-      {{"text/plain", "STRING"}, 1},
-      {{"TEXT", "text/plain;charset=UTF-8"}, 1},
-      {{"text/html", "text/plain; format=flowed"}, 1},
+      {{"TARGETS", "TIMESTAMP", "x-special/gnome-copied-files", "text/uri-list"}, {}},
+      {{"image/png", "text/html", "text/plainfoo", "text/plain;charset=utf-16"}, {}},
+      {{"STRING", "TEXT", "UTF8_STRING", "COMPOUND_TEXT"}, {2, 3, 1, 0}},
+      {{"text/plain", "STRING", "TEXT", "COMPOUND_TEXT"}, {3, 2, 1, 0}},
+      {{"TEXT", "text/plain;charset=UTF-8"}, {1, 0}},
+      {{"text/html", "text/plain; format=flowed"}, {1}},
+      // File managers' text forms beside their file lists (GTK 3 Nautilus,
+      // Dolphin, Caja), and Wayland's offer of wl-copy --type text/uri-list.
+      {{"TARGETS", "x-special/gnome-copied-files", "UTF8_STRING", "text/plain", "STRING"}, {}},
+      {{"application/x-kde4-urilist", "text/uri-list", "text/plain;charset=utf-8"}, {}},
+      {{"x-special/mate-copied-files", "UTF8_STRING"}, {}},
+      {{"text/uri-list", "text/plain;charset=utf-8", "TEXT", "STRING", "UTF8_STRING"}, {}},
+      // A link copied as text (a browser's "copy link") is text.
+      {{"UTF8_STRING", "text/x-moz-url", "text/plain"}, {0, 2}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PreferredTextTarget(c.offered), c.chosen) << ::testing::PrintToString(c.offered);
+    EXPECT_EQ(TextTargetsToAsk(c.offered), c.order) << ::testing::PrintToString(c.offered);
   }
 }
 
@@ -80,4 +87,4 @@ TEST(ClipboardText, DecodesBytesAsAUserReadsThem) {
 }
 
 }  // namespace
-}  // namespace vornic::qt
+}  // namespace vornic::x11

@@ -3,9 +3,11 @@
 // formats. Blocks while it waits for the owner, a few seconds at most.
 #pragma once
 
-#include <string>
+#include <cstddef>
 
-namespace vornic::qt {
+#include "platform/window_services.h"
+
+namespace vornic::x11 {
 
 // Whether the clipboard's owner offers a plain-text target. No owner, or one
 // that does not answer, offers nothing.
@@ -14,6 +16,6 @@ bool X11ClipboardHasText();
 // The text of the owner's best plain-text target; empty when there is none
 // (any more). Throws WindowSystemError naming ClipboardGetText when the owner
 // does not finish sending it.
-std::u16string X11ClipboardText();
+ClipboardText X11ClipboardText(std::size_t maxLength);
 
-}  // namespace vornic::qt
+}  // namespace vornic::x11

@@ -1,4 +1,4 @@
-#include "qt_x11_clipboard.h"
+#include "platform/x11/x11_clipboard.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/window_system_error.h"
-#include "qt_clipboard_text.h"
+#include "platform/x11/x11_clipboard_text.h"
 
-namespace vornic::qt {
+namespace vornic::x11 {
 
 namespace {
 
@@ -194,28 +194,30 @@ class X11Clipboard {
 
 bool X11ClipboardHasText() {
   X11Clipboard clipboard;
-  return PreferredTextTarget(clipboard.OfferedTargets()).has_value();
+  return !TextTargetsToAsk(clipboard.OfferedTargets()).empty();
 }
 
-std::u16string X11ClipboardText() {
+ClipboardText X11ClipboardText(std::size_t /*maxLength*/) {
   X11Clipboard clipboard;
   // Asked afresh: the clipboard may have changed since the format test.
   const std::vector<std::string> offered = clipboard.OfferedTargets();
-  const auto chosen = PreferredTextTarget(offered);
-  if (!chosen) return {};
-  Transfer text;
-  switch (clipboard.Convert(clipboard.Atom(offered[*chosen]), text)) {
-    case Answer::Sent:
-      break;
-    case Answer::NoAnswer:
-      throw WindowSystemError("ConvertSelection", "the clipboard's owner did not send its text");
-    case Answer::Refused:
-    case Answer::NoOwner:
-      return {};  // gone or changed since it offered the text
+  for (const std::size_t chosen : TextTargetsToAsk(offered)) {
+    Transfer text;
+    switch (clipboard.Convert(clipboard.Atom(offered[chosen]), text)) {
+      case Answer::Sent: {
+        // TEXT lets the owner choose the encoding; the type it sent says which.
+        const auto encoding = TextEncodingOf(text.type).value_or(*TextEncodingOf(offered[chosen]));
+        return ClipboardText::Of(DecodeClipboardText(encoding, text.bytes));
+      }
+      case Answer::NoAnswer:
+        throw WindowSystemError("ConvertSelection", "the clipboard's owner did not send its text");
+      case Answer::Refused:
+        continue;  // the next text target may serve
+      case Answer::NoOwner:
+        return ClipboardText::None();  // gone since it offered the text
+    }
   }
-  // TEXT lets the owner choose the encoding; the type it sent says which.
-  const auto encoding = TextEncodingOf(text.type).value_or(*TextEncodingOf(offered[*chosen]));
-  return DecodeClipboardText(encoding, text.bytes);
+  return ClipboardText::None();
 }
 
-}  // namespace vornic::qt
+}  // namespace vornic::x11
