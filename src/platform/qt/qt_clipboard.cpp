@@ -1,6 +1,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,14 +42,25 @@ const QMimeData* QtPlainText(const QClipboard& clipboard) {
 }  // namespace
 
 bool QtWindowServices::DoClipboardHasText() {
+  pendingRead_.reset();
   const QClipboard& clipboard = Clipboard();
-  if (ReadsX11Clipboard(clipboard)) return x11::X11ClipboardHasText();
-  return QtPlainText(clipboard) != nullptr;
+  if (!ReadsX11Clipboard(clipboard)) return QtPlainText(clipboard) != nullptr;
+  // Kept for the read that follows in the same click: one connection, and
+  // one deadline for both.
+  auto read = std::make_unique<x11::ClipboardRead>();
+  if (!read->HasText()) return false;
+  pendingRead_ = std::move(read);
+  return true;
 }
 
 ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
+  // Taken, so that its connection closes however the read ends.
+  std::unique_ptr<x11::ClipboardRead> read = std::move(pendingRead_);
   const QClipboard& clipboard = Clipboard();
-  if (ReadsX11Clipboard(clipboard)) return x11::X11ClipboardText(maxLength);
+  if (ReadsX11Clipboard(clipboard)) {
+    if (!read) read = std::make_unique<x11::ClipboardRead>();
+    return read->Text(maxLength);
+  }
   // The owner may have gone or changed the clipboard since the format test:
   // then there is no text, which is not a failure. Qt reads the whole text;
   // the seam refuses one that is too long.
@@ -57,6 +69,7 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
 }
 
 void QtWindowServices::DoClipboardClear() {
+  pendingRead_.reset();
   QClipboard& clipboard = Clipboard();
   // clear() only gives up what this program owns: take the clipboard first,
   // then leave it with no owner and no formats.

@@ -5,12 +5,16 @@
 //   QMainWindow (FormWindow) with a menu bar over a client area of absolutely
 //   placed widgets; twips become pixels at the screen's logical DPI; on X11
 //   the clipboard's owner is asked for its targets and text directly over
-//   xcb (Qt's hasText() takes a file list for text), elsewhere QClipboard's
-//   text/plain is read; screen readers reach every control over AT-SPI.
-// Does not: honour a font's Charset (fontconfig picks glyphs per character);
-//   give a window a native (global) menu bar; run in a Wayland session when
-//   X11 (XWayland) is there (Wayland lets no client place its windows; see
-//   CreatePlatformServices).
+//   xcb (Qt's hasText() takes a file list for text), on one connection with
+//   one 5 s deadline a click, and no more bytes are read than the limit
+//   needs; elsewhere QClipboard's text/plain is read; screen readers reach
+//   every control over AT-SPI.
+// Does not: bound the read of Qt's own clipboard data (Wayland, or text that
+//   Vornic itself owns): Qt reads the whole text and the seam refuses one
+//   that is too long; honour a font's Charset (fontconfig picks glyphs per
+//   character); give a window a native (global) menu bar; run in a Wayland
+//   session when X11 (XWayland) is there (Wayland lets no client place its
+//   windows; see CreatePlatformServices).
 // Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
 //   form unloaded from its own handler is deleted later, once Qt is back in
 //   its event loop; with no window manager a window's frame is its client area
@@ -29,6 +33,7 @@
 #include <string_view>
 
 #include "platform/window_services.h"
+#include "platform/x11/x11_clipboard.h"
 
 class QApplication;
 
@@ -83,6 +88,8 @@ class QtWindowServices final : public WindowInspection {
   std::map<const FormDefinition*, FormWindow*> forms_;
   bool loopRunning_ = false;
   int exitStatus_ = 0;
+  // On X11, from a format test that found text to the read of the same click.
+  std::unique_ptr<x11::ClipboardRead> pendingRead_;
 };
 
 }  // namespace vornic::qt

@@ -3,11 +3,14 @@
 #include <poll.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
+#include <cstring>
+#include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,8 +21,37 @@ namespace vornic::x11 {
 
 namespace {
 
-// As long as Qt waits for a clipboard owner.
-constexpr std::chrono::milliseconds kAnswerWait{5000};
+// As long as Qt waits for a clipboard owner, but for the whole read: an owner
+// that sends slowly piece by piece must not hold the window longer.
+constexpr std::chrono::milliseconds kReadTime{5000};
+
+// Real owners list a dozen targets or so.
+constexpr std::uint32_t kMostTargets = 1024;
+
+// The most bytes a unit of text can take in each encoding. UTF-8: 3 (a
+// surrogate pair's 4 bytes make two units); an ill-formed subpart, 3 bytes at
+// most, becomes one U+FFFD. COMPOUND_TEXT's escape sequences make no units,
+// so nothing bounds it exactly: 8 is generous, as Xlib and other real owners
+// switch character sets once per run of characters, not for every one.
+std::size_t MostBytesPerUnit(ClipboardTextEncoding encoding) {
+  switch (encoding) {
+    case ClipboardTextEncoding::Utf8:
+      return 3;
+    case ClipboardTextEncoding::Latin1:
+      return 1;
+    case ClipboardTextEncoding::CompoundText:
+      break;
+  }
+  return 8;
+}
+
+// More bytes than this hold more than maxLength units. The 1 is the C
+// string's terminator that some owners send, which decoding drops.
+std::size_t ByteCap(ClipboardTextEncoding encoding, std::size_t maxLength) {
+  const std::size_t perUnit = MostBytesPerUnit(encoding);
+  const std::size_t most = std::numeric_limits<std::size_t>::max() - 1;
+  return maxLength > most / perUnit ? most : maxLength * perUnit + 1;
+}
 
 struct FreeReply {
   void operator()(void* reply) const { std::free(reply); }
@@ -27,8 +59,16 @@ struct FreeReply {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeReply>;
 
-struct Transfer {
-  std::string type;
+struct Disconnect {
+  void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+
+// What GetProperty tells of a property: its type and format, its whole size
+// in bytes, and as many of them as were asked for.
+struct Property {
+  xcb_atom_t type = XCB_NONE;
+  std::uint8_t format = 0;
+  std::size_t size = 0;
   std::string bytes;
 };
 
@@ -39,185 +79,215 @@ std::string NameIn(const xcb_get_atom_name_reply_t* reply) {
   return {xcb_get_atom_name_name(reply), static_cast<std::size_t>(xcb_get_atom_name_name_length(reply))};
 }
 
+WindowSystemError Late() {
+  return {"ConvertSelection", "the clipboard's owner did not finish sending the text in time"};
+}
+
+}  // namespace
+
 // Errors name the X request that failed; the seam adds its own operation.
-class X11Clipboard {
+class ClipboardRead::Session {
  public:
-  X11Clipboard() : connection_(xcb_connect(nullptr, nullptr)) {
-    if (xcb_connection_has_error(connection_) != 0) {
-      xcb_disconnect(connection_);
+  Session() : connection_(xcb_connect(nullptr, nullptr)), deadline_(std::chrono::steady_clock::now() + kReadTime) {
+    if (xcb_connection_has_error(connection_.get()) != 0) {
       throw WindowSystemError("xcb_connect", "cannot connect to the X server");
     }
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    window_ = xcb_generate_id(connection_);
+    xcb_connection_t* c = connection_.get();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    window_ = xcb_generate_id(c);
+    // Told of new values of its properties: how the pieces of an incremental
+    // transfer arrive.
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &events);
-    clipboard_ = Atom("CLIPBOARD");
-    targets_ = Atom("TARGETS");
-    incr_ = Atom("INCR");
-    property_ = Atom("VORNIC_CLIPBOARD");
-  }
-  ~X11Clipboard() { xcb_disconnect(connection_); }  // the window goes with the connection
-  X11Clipboard(const X11Clipboard&) = delete;
-  X11Clipboard& operator=(const X11Clipboard&) = delete;
-  X11Clipboard(X11Clipboard&&) = delete;
-  X11Clipboard& operator=(X11Clipboard&&) = delete;
-
-  xcb_atom_t Atom(std::string_view name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-    if (!reply) throw WindowSystemError("InternAtom", "the X server did not name an atom");
-    return reply->atom;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      screen->root_visual, XCB_CW_EVENT_MASK, &events);
+    const std::string_view names[] = {"CLIPBOARD", "TARGETS", "INCR"};
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const std::string_view name : names) {
+      cookies.push_back(xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
+    }
+    xcb_atom_t* atoms[] = {&clipboard_, &targets_, &incr_};
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+      const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookies[i], nullptr));
+      if (!reply) throw WindowSystemError("InternAtom", "the X server did not name an atom");
+      *atoms[i] = reply->atom;
+    }
   }
 
-  // The names of the targets the owner offers; none when it does not answer.
-  std::vector<std::string> OfferedTargets() {
-    Transfer list;
-    if (Convert(targets_, list) != Answer::Sent) return {};
+  // Asked once a read: the format test and the read see the same list.
+  const std::vector<std::string>& OfferedTargets() {
+    if (targetsAsked_) return offeredNames_;
+    targetsAsked_ = true;
+    if (Convert(targets_) != Answer::Sent) return offeredNames_;
+    const Property list = Get(targets_, kMostTargets * sizeof(xcb_atom_t), true);
+    // Some owners give the list the type TARGETS instead of ATOM.
+    if ((list.type != XCB_ATOM_ATOM && list.type != targets_) || list.format != 32) return offeredNames_;
+    offeredAtoms_.resize(list.bytes.size() / sizeof(xcb_atom_t));
+    std::memcpy(offeredAtoms_.data(), list.bytes.data(), offeredAtoms_.size() * sizeof(xcb_atom_t));
     std::vector<xcb_get_atom_name_cookie_t> cookies;
-    for (std::size_t at = 0; at + sizeof(xcb_atom_t) <= list.bytes.size(); at += sizeof(xcb_atom_t)) {
-      xcb_atom_t atom = 0;
-      list.bytes.copy(reinterpret_cast<char*>(&atom), sizeof atom, at);
-      cookies.push_back(xcb_get_atom_name(connection_, atom));
-    }
-    std::vector<std::string> names;
+    for (const xcb_atom_t atom : offeredAtoms_) cookies.push_back(xcb_get_atom_name(connection_.get(), atom));
     for (const auto cookie : cookies) {
-      names.push_back(
-          NameIn(Reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply(connection_, cookie, nullptr)).get()));
+      offeredNames_.push_back(
+          NameIn(Reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply(connection_.get(), cookie, nullptr)).get()));
     }
-    return names;
+    return offeredNames_;
   }
 
-  // The owner's answer to a request for a target, incremental or whole.
-  Answer Convert(xcb_atom_t target, Transfer& transfer) {
+  ClipboardText Text(std::size_t maxLength) {
+    const std::vector<std::string>& offered = OfferedTargets();
+    for (const std::size_t chosen : TextTargetsToAsk(offered)) {
+      const xcb_atom_t target = offeredAtoms_[chosen];
+      const Answer answer = Convert(target);
+      if (answer == Answer::NoOwner) return ClipboardText::None();  // gone since it offered the text
+      if (answer == Answer::NoAnswer) throw Late();
+      if (answer == Answer::Refused) continue;  // the next text target may serve
+      if (auto text = TakeText(target, *TextEncodingOf(offered[chosen]), maxLength)) return *std::move(text);
+    }
+    return ClipboardText::None();
+  }
+
+ private:
+  // The owner's answer to a request for a target. Each target goes into the
+  // property of its own name: a transfer given up on never writes into the
+  // answer for the next target.
+  Answer Convert(xcb_atom_t target) {
+    xcb_connection_t* c = connection_.get();
     const Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
     if (!owner || owner->owner == XCB_NONE) return Answer::NoOwner;
     owner_ = owner->owner;
     // Told when the owner's window goes: a program that ends mid-transfer.
     const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, owner_, XCB_CW_EVENT_MASK, &events);
-    xcb_delete_property(connection_, window_, property_);
-    xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
-    xcb_flush(connection_);
-
-    Reply<xcb_generic_event_t> event = WaitFor([&](const xcb_generic_event_t& e) {
-      return (e.response_type & 0x7F) == XCB_SELECTION_NOTIFY &&
-             reinterpret_cast<const xcb_selection_notify_event_t&>(e).requestor == window_;
+    xcb_change_window_attributes(c, owner_, XCB_CW_EVENT_MASK, &events);
+    xcb_convert_selection(c, window_, clipboard_, target, target, XCB_CURRENT_TIME);
+    xcb_flush(c);
+    const Reply<xcb_generic_event_t> event = WaitFor([&](const xcb_generic_event_t& e) {
+      const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(e);
+      return (e.response_type & 0x7F) == XCB_SELECTION_NOTIFY && notify.requestor == window_ && notify.target == target;
     });
     if (!event) return Answer::NoAnswer;
     if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) return Answer::NoOwner;
     if (reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property == XCB_NONE) {
       return Answer::Refused;
     }
-    xcb_atom_t type = TakeProperty(transfer.bytes);
-    if (type == incr_) {
-      transfer.bytes.clear();
-      type = TakeIncrements(transfer.bytes);
-    }
-    transfer.type = AtomName(type);
     return Answer::Sent;
   }
 
- private:
-  // Each piece is announced by a new value of the property; an empty piece
-  // ends the transfer.
-  xcb_atom_t TakeIncrements(std::string& bytes) {
+  // The text the owner put in the property, or nothing when what it put
+  // there is not text. The type it sent names the encoding (TEXT lets the
+  // owner choose); its size is known before any byte is read.
+  std::optional<ClipboardText> TakeText(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
+    const Property head = Get(property, 0, false);
+    if (head.type == incr_) return TakeIncrements(property, asked, maxLength);
+    if (head.format != 8) return std::nullopt;
+    const ClipboardTextEncoding encoding = EncodingOf(head.type, asked);
+    const std::size_t cap = ByteCap(encoding, maxLength);
+    if (head.size > cap) return ClipboardText::TooLong();
+    const Property whole = Get(property, cap + 1, true);
+    if (whole.size > cap) return ClipboardText::TooLong();
+    return ClipboardText::Of(DecodeClipboardText(encoding, whole.bytes));
+  }
+
+  // Deleting the property asks for the next piece; an empty piece ends the
+  // transfer and may carry any type, so the first piece's type counts. Past
+  // the cap the property is left as it is: the owner is asked for nothing
+  // more and gives the transfer up on its own, as ICCCM owners do.
+  std::optional<ClipboardText> TakeIncrements(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
+    xcb_delete_property(connection_.get(), window_, property);
+    xcb_flush(connection_.get());
+    std::optional<ClipboardTextEncoding> encoding;
+    std::size_t cap = 0;
+    std::string bytes;
     while (true) {
-      const Reply<xcb_generic_event_t> event = WaitFor([&](const xcb_generic_event_t& e) {
-        if ((e.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
-        const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(e);
-        return change.window == window_ && change.atom == property_ && change.state == XCB_PROPERTY_NEW_VALUE;
-      });
-      if (!event || (event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
-        throw WindowSystemError("ConvertSelection", "the clipboard's owner stopped sending in the middle of the text");
+      WaitForPiece(property);
+      // Deletes the property only when it is empty: the end.
+      const Property piece = Get(property, 0, true);
+      if (piece.size == 0) break;
+      if (!encoding) {
+        if (piece.format != 8) return std::nullopt;
+        encoding = EncodingOf(piece.type, asked);
+        cap = ByteCap(*encoding, maxLength);
       }
-      std::string piece;
-      const xcb_atom_t type = TakeProperty(piece);
-      if (piece.empty()) return type;
-      bytes += piece;
+      if (piece.size > cap - bytes.size()) return ClipboardText::TooLong();
+      bytes += Get(property, piece.size, true).bytes;
+    }
+    return ClipboardText::Of(DecodeClipboardText(encoding.value_or(asked), bytes));
+  }
+
+  void WaitForPiece(xcb_atom_t property) {
+    const Reply<xcb_generic_event_t> event = WaitFor([&](const xcb_generic_event_t& e) {
+      if ((e.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+      const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(e);
+      return change.window == window_ && change.atom == property && change.state == XCB_PROPERTY_NEW_VALUE;
+    });
+    if (!event) throw Late();
+    if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
+      throw WindowSystemError("ConvertSelection", "the clipboard's owner stopped sending in the middle of the text");
     }
   }
 
-  // Reads and deletes the property; deleting asks an incremental sender for
-  // the next piece.
-  xcb_atom_t TakeProperty(std::string& bytes) {
+  // At most maxBytes (rounded up to whole 32-bit units) of the property;
+  // remove deletes it when that was all of it.
+  Property Get(xcb_atom_t property, std::size_t maxBytes, bool remove) {
+    const std::size_t units = maxBytes / 4 + (maxBytes % 4 != 0 ? 1 : 0);
+    const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(units, UINT32_MAX));
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_, xcb_get_property(connection_, 1, window_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+        connection_.get(),
+        xcb_get_property(connection_.get(), remove ? 1 : 0, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, length),
         nullptr));
     if (!reply) throw WindowSystemError("GetProperty", "the X server did not return the clipboard's data");
-    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
-    bytes.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
-    return reply->type;
+    const auto received = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+    return {reply->type, reply->format, received + reply->bytes_after,
+            std::string(static_cast<const char*>(xcb_get_property_value(reply.get())), received)};
+  }
+
+  ClipboardTextEncoding EncodingOf(xcb_atom_t type, ClipboardTextEncoding asked) {
+    xcb_connection_t* c = connection_.get();
+    const Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, type), nullptr));
+    return TextEncodingOf(NameIn(name.get())).value_or(asked);
   }
 
   // The first event that matches, or the owner's window going away; null
-  // after the wait without either.
+  // once the read's time is up.
   template <typename Match>
   Reply<xcb_generic_event_t> WaitFor(Match matches) {
-    const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
+    xcb_connection_t* c = connection_.get();
     while (true) {
-      while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+      while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
         const auto kind = event->response_type & 0x7F;
         if (matches(*event) || (kind == XCB_DESTROY_NOTIFY &&
                                 reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window == owner_)) {
           return event;
         }
       }
-      if (xcb_connection_has_error(connection_) != 0) {
+      if (xcb_connection_has_error(c) != 0) {
         throw WindowSystemError("xcb_poll_for_event", "the connection to the X server broke");
       }
       const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
       if (left.count() <= 0) return nullptr;
-      pollfd watched{xcb_get_file_descriptor(connection_), POLLIN, 0};
+      pollfd watched{xcb_get_file_descriptor(c), POLLIN, 0};
       poll(&watched, 1, static_cast<int>(left.count()));
     }
   }
 
-  std::string AtomName(xcb_atom_t atom) {
-    return NameIn(Reply<xcb_get_atom_name_reply_t>(
-                      xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr))
-                      .get());
-  }
-
-  xcb_connection_t* connection_;
+  // Closed on every path, the window with it.
+  std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+  std::chrono::steady_clock::time_point deadline_;
   xcb_window_t window_ = XCB_NONE;
   xcb_window_t owner_ = XCB_NONE;
   xcb_atom_t clipboard_ = XCB_NONE;
   xcb_atom_t targets_ = XCB_NONE;
   xcb_atom_t incr_ = XCB_NONE;
-  xcb_atom_t property_ = XCB_NONE;
+  bool targetsAsked_ = false;
+  std::vector<xcb_atom_t> offeredAtoms_;
+  std::vector<std::string> offeredNames_;
 };
 
-}  // namespace
+ClipboardRead::ClipboardRead() : session_(std::make_unique<Session>()) {}
+ClipboardRead::~ClipboardRead() = default;
 
-bool X11ClipboardHasText() {
-  X11Clipboard clipboard;
-  return !TextTargetsToAsk(clipboard.OfferedTargets()).empty();
-}
+bool ClipboardRead::HasText() { return !TextTargetsToAsk(session_->OfferedTargets()).empty(); }
 
-ClipboardText X11ClipboardText(std::size_t /*maxLength*/) {
-  X11Clipboard clipboard;
-  // Asked afresh: the clipboard may have changed since the format test.
-  const std::vector<std::string> offered = clipboard.OfferedTargets();
-  for (const std::size_t chosen : TextTargetsToAsk(offered)) {
-    Transfer text;
-    switch (clipboard.Convert(clipboard.Atom(offered[chosen]), text)) {
-      case Answer::Sent: {
-        // TEXT lets the owner choose the encoding; the type it sent says which.
-        const auto encoding = TextEncodingOf(text.type).value_or(*TextEncodingOf(offered[chosen]));
-        return ClipboardText::Of(DecodeClipboardText(encoding, text.bytes));
-      }
-      case Answer::NoAnswer:
-        throw WindowSystemError("ConvertSelection", "the clipboard's owner did not send its text");
-      case Answer::Refused:
-        continue;  // the next text target may serve
-      case Answer::NoOwner:
-        return ClipboardText::None();  // gone since it offered the text
-    }
-  }
-  return ClipboardText::None();
-}
+ClipboardText ClipboardRead::Text(std::size_t maxLength) { return session_->Text(maxLength); }
 
 }  // namespace vornic::x11

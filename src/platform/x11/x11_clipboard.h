@@ -1,21 +1,41 @@
 // The X11 clipboard read on a connection of Vornic's own, so that the targets
 // its owner really offers decide what is text, not Qt's guesses from other
-// formats. Blocks while it waits for the owner, a few seconds at most.
+// formats. One ClipboardRead serves one click: the format test and the read
+// share its connection and one deadline, a few seconds after it was made,
+// however slowly the owner sends.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "platform/window_services.h"
 
 namespace vornic::x11 {
 
-// Whether the clipboard's owner offers a plain-text target. No owner, or one
-// that does not answer, offers nothing.
-bool X11ClipboardHasText();
+class ClipboardRead {
+ public:
+  // Connects to the X server; the deadline starts now. Throws
+  // WindowSystemError naming the X request that failed.
+  ClipboardRead();
+  ~ClipboardRead();
+  ClipboardRead(const ClipboardRead&) = delete;
+  ClipboardRead& operator=(const ClipboardRead&) = delete;
+  ClipboardRead(ClipboardRead&&) = delete;
+  ClipboardRead& operator=(ClipboardRead&&) = delete;
 
-// The text of the owner's best plain-text target; empty when there is none
-// (any more). Throws WindowSystemError naming ClipboardGetText when the owner
-// does not finish sending it.
-ClipboardText X11ClipboardText(std::size_t maxLength);
+  // Whether the owner offers a plain-text target. No owner, or one that does
+  // not answer before the deadline, offers nothing.
+  bool HasText();
+
+  // The text of the first plain-text target the owner gives, LongerThanLimit
+  // as soon as its bytes show it has more than maxLength units, NoText when
+  // no target gives text or the owner has gone. Throws WindowSystemError when
+  // the owner does not finish sending before the deadline or stops midway.
+  ClipboardText Text(std::size_t maxLength);
+
+ private:
+  class Session;
+  std::unique_ptr<Session> session_;
+};
 
 }  // namespace vornic::x11
