@@ -20,6 +20,28 @@ class HeadlessBackend final : public ContractBackend {
   }
   [[nodiscard]] bool HasFocus() const override { return false; }
   int NextInTabOrder(const FormDefinition& /*form*/, int /*control*/) override { return -1; }
+  bool PutOnClipboard(ClipboardShape shape) override {
+    headless::ClipboardContents& clipboard = services_->clipboard;
+    switch (shape) {
+      case ClipboardShape::Text:
+        clipboard = {.text = std::u16string(kClipboardText), .otherFormats = {}};
+        break;
+      case ClipboardShape::Picture:
+        clipboard = {.text = {}, .otherFormats = {"image"}};
+        break;
+      case ClipboardShape::Files:
+        clipboard = {.text = u"file:///home/user/report.pdf", .otherFormats = {"files"}};
+        break;
+      case ClipboardShape::LongerThanLimit:
+        clipboard = {.text = std::u16string(kClipboardLimit + 1, u'x'), .otherFormats = {}};
+        break;
+      case ClipboardShape::FailingRead:
+        clipboard = {.text = u"never read", .otherFormats = {}};
+        services_->FailNext("ClipboardGetText");
+        break;
+    }
+    return true;
+  }
 
  private:
   std::unique_ptr<headless::HeadlessWindowServices> services_;

@@ -185,6 +185,39 @@ TEST_F(WindowContract, TabMovesThroughTheControlsInTabIndexOrder) {
   }
 }
 
+// What was copied decides what the read finds; nothing but a failure throws,
+// and the clipboard is left empty by ClipboardClear, whoever owned it.
+TEST_F(WindowContract, TheClipboardReadSaysWhatWasCopied) {
+  using enum ClipboardText::Found;
+  const struct {
+    ClipboardShape shape;
+    const char* name;
+    bool hasText;
+    ClipboardText::Found found;
+  } cases[] = {
+      {ClipboardShape::Text, "text", true, Text},
+      {ClipboardShape::Picture, "a picture", false, NoText},
+      {ClipboardShape::Files, "files", false, NoText},
+      {ClipboardShape::LongerThanLimit, "a text over the limit", true, LongerThanLimit},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(Backend().PutOnClipboard(c.shape));
+    EXPECT_EQ(Services().ClipboardHasText(), c.hasText);
+    const ClipboardText read = Services().ClipboardGetText(kClipboardLimit);
+    EXPECT_EQ(read.found, c.found);
+    EXPECT_EQ(read.text, c.found == Text ? kClipboardText : u"");
+    Services().ClipboardClear();
+    EXPECT_FALSE(Services().ClipboardHasText());
+  }
+}
+
+TEST_F(WindowContract, AClipboardReadThatFailsIsNamedByTheRead) {
+  if (!Backend().PutOnClipboard(ClipboardShape::FailingRead)) GTEST_SKIP() << "no read can fail here";
+  ExpectRefusal("ClipboardGetText", [&] { (void)Services().ClipboardGetText(kClipboardLimit); });
+  Services().ClipboardClear();
+}
+
 TEST_F(WindowContract, TheFatalErrorBoxShowsTheMessageItIsGiven) {
   const std::u16string message = u"SetMetric failed: error 5: Access denied.";
   EXPECT_EQ(Backend().ReportFatalErrorAndRead(message), message);

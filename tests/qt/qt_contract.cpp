@@ -1,6 +1,18 @@
-// The window contract on Qt (offscreen platform, the process's one QApplication).
+// The window contract on Qt: on the offscreen platform (the clipboard is Qt's
+// own, in this process), or on X11 with the clipboard owned by another
+// program, the producer named by VORNIC_CLIPBOARD_PRODUCER.
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QWidget>
+#include <memory>
 
 #include "contract/window_contract.h"
 #include "qt_form.h"
@@ -15,7 +27,10 @@ using qt::testing::AnsweredBox;
 class QtBackend final : public ContractBackend {
  public:
   WindowInspection& Fresh() override { return qt::testing::Services(); }
-  void Finish() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  void Finish() override {
+    producer_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   std::u16string ReportFatalErrorAndRead(std::u16string_view message) override {
     AnsweredBox box;
     qt::testing::AnswerNextMessageBox(&box);
@@ -35,6 +50,78 @@ class QtBackend final : public ContractBackend {
     }
     return -1;
   }
+
+  bool PutOnClipboard(ClipboardShape shape) override {
+    producer_.reset();
+    const QString producer = qEnvironmentVariable("VORNIC_CLIPBOARD_PRODUCER");
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !producer.isEmpty()) {
+      return ProduceOnX11(producer, shape);
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString files = QStringLiteral("file:///home/user/report.pdf");
+    auto* data = new QMimeData;
+    switch (shape) {
+      case ClipboardShape::Text:
+        data->setText(qt::ToQString(kClipboardText));
+        break;
+      case ClipboardShape::Picture:
+        data->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        break;
+      case ClipboardShape::Files:  // as Dolphin copies them
+        data->setUrls({QUrl(files)});
+        data->setText(files);
+        break;
+      case ClipboardShape::LongerThanLimit:
+        data->setText(QString(static_cast<qsizetype>(kClipboardLimit + 1), QLatin1Char('x')));
+        break;
+      case ClipboardShape::FailingRead:  // Qt's own clipboard never fails a read
+        delete data;
+        return false;
+    }
+    clipboard->setMimeData(data);
+    return true;
+  }
+
+ private:
+  // Another program owns the clipboard with exactly these targets, as a GTK
+  // program, a file manager or a dying owner would offer them.
+  bool ProduceOnX11(const QString& program, ClipboardShape shape) {
+    QStringList arguments;
+    const auto offer = [&](const QString& target, const QByteArray& bytes) {
+      const QString path = folder_.filePath(QString::number(arguments.size()));
+      QFile file(path);
+      EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+      arguments << target + QLatin1Char('=') + path;
+    };
+    const QByteArray files = "file:///home/user/report.pdf";
+    switch (shape) {
+      case ClipboardShape::Text:
+        offer(QStringLiteral("UTF8_STRING"), qt::ToQString(kClipboardText).toUtf8());
+        break;
+      case ClipboardShape::Picture:
+        offer(QStringLiteral("image/png"), QByteArray("\x89PNG\r\n\x1a\n", 8));
+        break;
+      case ClipboardShape::Files:  // GTK 3 Nautilus
+        offer(QStringLiteral("x-special/gnome-copied-files"), "copy\n" + files);
+        offer(QStringLiteral("text/uri-list"), files + "\r\n");
+        offer(QStringLiteral("UTF8_STRING"), "x-special/nautilus-clipboard\ncopy\n" + files + "\n");
+        break;
+      case ClipboardShape::LongerThanLimit:
+        arguments << QStringLiteral("--incr");
+        offer(QStringLiteral("UTF8_STRING"), QByteArray(static_cast<qsizetype>(kClipboardLimit + 1), 'x'));
+        break;
+      case ClipboardShape::FailingRead:
+        arguments << QStringLiteral("--die-mid-incr");
+        offer(QStringLiteral("UTF8_STRING"), QByteArray(300000, 'b'));
+        break;
+    }
+    producer_ = std::make_unique<QProcess>();
+    producer_->start(program, arguments);
+    return producer_->waitForReadyRead(10000) && producer_->readLine().trimmed() == "ready";
+  }
+
+  QTemporaryDir folder_;
+  std::unique_ptr<QProcess> producer_;  // ends when its input closes or it loses the clipboard
 };
 
 }  // namespace

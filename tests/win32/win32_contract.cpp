@@ -1,10 +1,13 @@
 // The window contract on the Win32 backend, in this process (under Wine here).
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "contract/window_contract.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_services.h"
+// windows.h first
+#include <shlobj.h>
 
 namespace vornic::contract {
 namespace {
@@ -34,13 +37,38 @@ void CALLBACK PollForBox(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, 
   EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
 }
 
+HGLOBAL Block(const void* bytes, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (memory != nullptr) {
+    std::memcpy(GlobalLock(memory), bytes, size);
+    GlobalUnlock(memory);
+  }
+  return memory;
+}
+
+HGLOBAL Units(std::u16string_view text) {
+  std::u16string terminated(text);
+  terminated.push_back(u'\0');
+  return Block(terminated.data(), terminated.size() * sizeof(char16_t));
+}
+
+// An owner that announces text for later and never renders it.
+LRESULT CALLBACK NeverRenders(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RENDERFORMAT || message == WM_RENDERALLFORMATS) return 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 class Win32Backend final : public ContractBackend {
  public:
   WindowInspection& Fresh() override {
     services_ = std::make_unique<win32::Win32Services>(GetModuleHandleW(nullptr));
     return *services_;
   }
-  void Finish() override { services_.reset(); }
+  void Finish() override {
+    services_.reset();
+    if (owner_ != nullptr) DestroyWindow(owner_);
+    owner_ = nullptr;
+  }
   std::u16string ReportFatalErrorAndRead(std::u16string_view message) override {
     boxText.clear();
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, PollForBox);
@@ -54,9 +82,54 @@ class Win32Backend final : public ContractBackend {
     HWND next = GetNextDlgTabItem(window, GetDlgItem(window, win32::kFirstControlId + control), FALSE);
     return next == nullptr ? -1 : GetDlgCtrlID(next) - win32::kFirstControlId;
   }
+  // Put as another program puts it, from a window of its own: Explorer's
+  // files are CF_HDROP alone, with no text form.
+  bool PutOnClipboard(ClipboardShape shape) override {
+    if (owner_ == nullptr) {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = NeverRenders;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"VornicContractClipboardOwner";
+      RegisterClassW(&windowClass);
+      owner_ = CreateWindowExW(0, windowClass.lpszClassName, L"owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+    }
+    if (owner_ == nullptr || !OpenClipboard(owner_) || !EmptyClipboard()) return false;
+    HANDLE data = nullptr;
+    UINT format = CF_UNICODETEXT;
+    switch (shape) {
+      case ClipboardShape::Text:
+        data = Units(kClipboardText);
+        break;
+      case ClipboardShape::Picture: {
+        BITMAPINFOHEADER header{sizeof header, 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
+        const std::string dib = std::string(reinterpret_cast<const char*>(&header), sizeof header) + "\x7f\x7f\x7f\x7f";
+        data = Block(dib.data(), dib.size());
+        format = CF_DIB;
+        break;
+      }
+      case ClipboardShape::Files: {
+        DROPFILES header{sizeof(DROPFILES), {}, FALSE, TRUE};
+        std::string drop(reinterpret_cast<const char*>(&header), sizeof header);
+        constexpr char16_t kFiles[] = u"C:\\users\\Public\\report.pdf\0";  // a list ends with an empty name
+        drop.append(reinterpret_cast<const char*>(kFiles), sizeof kFiles);
+        data = Block(drop.data(), drop.size());
+        format = CF_HDROP;
+        break;
+      }
+      case ClipboardShape::LongerThanLimit:
+        data = Units(std::u16string(kClipboardLimit + 1, u'x'));
+        break;
+      case ClipboardShape::FailingRead:
+        break;  // announced, to be rendered later: never
+    }
+    const bool put = SetClipboardData(format, data) != nullptr || data == nullptr;
+    return CloseClipboard() && put;
+  }
 
  private:
   std::unique_ptr<win32::Win32Services> services_;
+  HWND owner_ = nullptr;
 };
 
 }  // namespace
