@@ -1,13 +1,16 @@
 // Puts data on the X11 clipboard the way other programs do, for the tests.
 //
-//   clipboard_producer [--silent | --incr | --die-mid-incr] TARGET[:TYPE]=FILE ...
+//   clipboard_producer [--silent | --incr | --incr-no-size | --slow MS | --die-mid-incr]
+//                      [--refuse TARGET]... TARGET[:TYPE]=FILE ...
 //
 // Offers exactly the TARGETs named (and TARGETS, the list), each answered
 // with the bytes of its FILE as property type TYPE (default: TARGET).
 // --silent never answers a request, as a hung program; --incr sends every
-// target's data in pieces (INCR); --die-mid-incr ends the program after the
-// first piece. Prints "ready" once it owns the clipboard, and runs until it
-// loses the clipboard or its standard input is closed.
+// target's data in pieces (INCR); --incr-no-size announces them with size 0,
+// as Alacritty does; --slow waits MS before each piece; --die-mid-incr ends
+// the program after the first piece. --refuse answers None for that listed
+// target. Prints "ready" once it owns the clipboard, and runs until it loses
+// the clipboard or its standard input is closed.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -19,6 +22,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -67,13 +71,22 @@ int main(int argc, char** argv) {
   connection = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(connection) != 0) Fail("cannot connect to the X server");
   Mode mode = Mode::Answer;
+  bool announceSize = true;
+  int pieceDelayMs = 0;
+  std::set<xcb_atom_t> refused;
   std::map<xcb_atom_t, Offer> offers;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument == "--silent") {
       mode = Mode::Silent;
-    } else if (argument == "--incr") {
+    } else if (argument == "--incr" || argument == "--incr-no-size") {
       mode = Mode::Incremental;
+      announceSize = argument == "--incr";
+    } else if (argument == "--slow" && i + 1 < argc) {
+      mode = Mode::Incremental;
+      pieceDelayMs = std::atoi(argv[++i]);
+    } else if (argument == "--refuse" && i + 1 < argc) {
+      refused.insert(Atom(argv[++i]));
     } else if (argument == "--die-mid-incr") {
       mode = Mode::DieMidTransfer;
     } else {
@@ -126,7 +139,7 @@ int main(int argc, char** argv) {
           std::vector<xcb_atom_t> list{targets};
           for (const auto& [target, data] : offers) list.push_back(target);
           SetProperty(request.requestor, answer.property, XCB_ATOM_ATOM, 32, list.data(), list.size());
-        } else if (offer == offers.end()) {
+        } else if (offer == offers.end() || refused.contains(request.target)) {
           answer.property = XCB_NONE;
         } else if (mode == Mode::Answer) {
           SetProperty(request.requestor, answer.property, offer->second.type, 8, offer->second.bytes.data(),
@@ -135,7 +148,7 @@ int main(int argc, char** argv) {
           // Announce the size; each piece follows the requestor's deleting the last.
           const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
           xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &events);
-          const auto size = static_cast<std::uint32_t>(offer->second.bytes.size());
+          const auto size = static_cast<std::uint32_t>(announceSize ? offer->second.bytes.size() : 0);
           SetProperty(request.requestor, answer.property, incr, 32, &size, 1);
           transfers[{request.requestor, answer.property}] = {&offer->second, 0};
         }
@@ -146,6 +159,7 @@ int main(int argc, char** argv) {
         if (change.state == XCB_PROPERTY_DELETE && found != transfers.end()) {
           Transfer& transfer = found->second;
           if (mode == Mode::DieMidTransfer && transfer.sent > 0) _exit(0);
+          usleep(static_cast<useconds_t>(pieceDelayMs) * 1000);
           const std::string_view rest = std::string_view(transfer.offer->bytes).substr(transfer.sent);
           const std::size_t piece = std::min(rest.size(), kPieceSize);
           SetProperty(change.window, change.atom, transfer.offer->type, 8, rest.data(), piece);

@@ -16,6 +16,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import time
 
 import end_to_end_test as e2e
 
@@ -32,6 +33,7 @@ def fails(operation):
 
 
 JAPANESE = "日本語" * 16000  # 144000 bytes of UTF-8: three pieces, split inside characters
+FILE = b"file:///home/user/report.pdf"
 
 # name, producer options, {TARGET[:TYPE]: bytes}, outcome
 PROFILES = [
@@ -41,18 +43,32 @@ PROFILES = [
     ("STRING only, Latin-1", [], {"STRING": b"caf\xe9"}, counts(" = 4", "café")),
     # TEXT leaves the encoding to the owner: this one answers in UTF-8.
     ("TEXT only", [], {"TEXT:UTF8_STRING": "日本 text".encode()}, counts(" = 7", "日本 text")),
+    ("UTF8_STRING refused, STRING served", ["--refuse", "UTF8_STRING"], {"UTF8_STRING": b"x", "STRING": b"caf\xe9"},
+     counts(" = 4", "café")),
+    ("a link copied as text", [], {"UTF8_STRING": b"https://example.org/page"},
+     counts(" = 24", "https://example.org/page")),
     ("COMPOUND_TEXT only", [], {"COMPOUND_TEXT": b"caf\xe9 \x1b%G" + "日本".encode() + b"\x1b%@"},
      counts(" = 7", "café 日本")),
     ("UTF8_STRING sent incrementally", ["--incr"], {"UTF8_STRING": JAPANESE.encode()}, counts(" = 48000", JAPANESE)),
+    ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
+     counts(" = 5", "Grüße")),
     ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
     ("text/uri-list only", [], {"text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
     ("x-special/gnome-copied-files with text/uri-list", [],
      {"x-special/gnome-copied-files": b"copy\nfile:///home/user/report.pdf",
       "text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
+    ("GTK 3 Nautilus: files", [], {"x-special/gnome-copied-files": b"copy\n" + FILE, "text/uri-list": FILE + b"\r\n",
+     "UTF8_STRING": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n",
+     "text/plain": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n"}, NOTHING),
+    ("Dolphin: files", [], {"application/x-kde4-urilist": FILE + b"\r\n", "text/uri-list": FILE + b"\r\n",
+                            "text/plain": FILE}, NOTHING),
     ("text/html only", [], {"text/html": b"<b>bold</b> text"}, NOTHING),
     ("10 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 10_000_000}, LIMIT),
+    ("200 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 200_000_000}, LIMIT),
     ("an owner that never answers", ["--silent"], {"UTF8_STRING": b"never sent"}, NOTHING),
-    # Last: it ends Vornic.
+    # Last: they end Vornic. Four pieces, 2 s apart: the whole read has 5 s.
+    ("an owner that sends its pieces slowly", ["--slow", "2000"], {"UTF8_STRING": "日".encode() * 50000},
+     fails("ClipboardGetText")),
     ("an owner that dies in the middle of an incremental transfer", ["--die-mid-incr"],
      {"UTF8_STRING": b"b" * 300_000}, fails("ClipboardGetText")),
 ]
@@ -76,7 +92,11 @@ def check_outcome(vornic, name, outcome):
         e2e.check_nothing_changes(vornic, name, ("著作", "確認"))
     elif kind == LIMIT[0]:
         before = vornic.count_label()
+        start = time.monotonic()
         vornic.press_count()
+        e2e.wait_for("the message box", vornic.message_box)
+        # Promptly, however much the owner has: reading it all took seconds.
+        e2e.check(time.monotonic() - start < 4, name + ": the limit message came late")
         e2e.check(e2e.answer_message_box(vornic) == e2e.LIMIT_MESSAGE_JAPANESE, name + ": limit message")
         e2e.wait_for(name + ": the limit notice", lambda: vornic.display() == (before, "制限に達しました。"))
     elif kind == "counts":
