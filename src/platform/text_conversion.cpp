@@ -38,44 +38,45 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+// Each maximal ill-formed subpart becomes one U+FFFD, as Unicode recommends
+// and browsers and Qt do: a lead byte and the continuation bytes that could
+// still have completed it. Such a subpart is at most 3 bytes long.
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
+  const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(utf8[at]); };
   std::size_t i = 0;
   while (i < utf8.size()) {
-    const auto lead = static_cast<std::uint8_t>(utf8[i]);
-    int length = 0;
-    char32_t cp = 0;
+    const std::uint8_t lead = byte(i++);
     if (lead < 0x80) {
-      length = 1, cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2, cp = lead & 0x1FU;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, cp = lead & 0x0FU;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, cp = lead & 0x07U;
+      out.push_back(lead);
+      continue;
+    }
+    int continuations = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      continuations = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      continuations = 2;
+      if (lead == 0xE0) low = 0xA0;   // overlong
+      if (lead == 0xED) high = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      continuations = 3;
+      if (lead == 0xF0) low = 0x90;   // overlong
+      if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
     } else {
       out.push_back(kReplacement);
-      ++i;
       continue;
     }
-    bool valid = i + static_cast<std::size_t>(length) <= utf8.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<std::uint8_t>(utf8[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        cp = (cp << 6) | (next & 0x3FU);
-      }
+    char32_t cp = lead & (0x7FU >> (continuations + 1));
+    for (; continuations > 0 && i < utf8.size() && byte(i) >= low && byte(i) <= high; --continuations) {
+      cp = (cp << 6) | (byte(i++) & 0x3FU);
+      low = 0x80;
+      high = 0xBF;
     }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!valid || cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, cp);
-    i += static_cast<std::size_t>(length);
+    // A byte that cannot continue the sequence starts the next one.
+    AppendUtf16(out, continuations == 0 ? cp : kReplacement);
   }
   return out;
 }

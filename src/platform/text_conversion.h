@@ -1,5 +1,6 @@
-// UTF-8 <-> UTF-16 without locale or platform help. Malformed input (lone
-// surrogates, invalid bytes) becomes U+FFFD rather than failing.
+// UTF-8 <-> UTF-16 without locale or platform help. Malformed input becomes
+// U+FFFD rather than failing: each lone surrogate, and each maximal ill-formed
+// subpart of UTF-8 (one to three bytes), as browsers and Qt decode it.
 #pragma once
 
 #include <string>

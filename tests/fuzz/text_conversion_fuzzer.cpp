@@ -68,6 +68,9 @@ std::u16string WithLoneSurrogatesReplaced(std::u16string_view units) {
 void CheckAsUtf8(std::string_view bytes) {
   const std::u16string decoded = Utf8ToUtf16(bytes);
   Require(decoded.size() <= bytes.size(), "UTF-8 decoding gives at most one unit per byte");
+  // Readers cap their reads on it: a 4-byte character gives two units, and an
+  // ill-formed subpart, one U+FFFD, is at most 3 bytes.
+  Require(decoded.size() * 3 >= bytes.size(), "UTF-8 decoding gives at least one unit per 3 bytes");
   Require(WithLoneSurrogatesReplaced(decoded) == decoded, "UTF-8 decoding gives no lone surrogate");
   const std::string encoded = Utf16ToUtf8(decoded);
   Require(IsWellFormedUtf8(encoded), "re-encoded UTF-8 is well formed");

@@ -58,13 +58,17 @@ TEST(ClipboardText, DecodesBytesAsAUserReadsThem) {
       {Utf8,
        "a\xFF"
        "b\xE6\x97",
-       u"a\uFFFDb\uFFFD\uFFFD"},
+       u"a\uFFFDb\uFFFD"},
       {Utf8, "a\0b\0"sv, u"a\0b"sv},  // one terminator dropped, the NUL inside kept
       {Latin1, "caf\xE9\x80\0"sv, u"café\u0080"},
       {CompoundText, "caf\xE9\t\n", u"café\t\n"},
       {CompoundText, "\x1B%G\xE6\x97\xA5\xE6\x9C\xAC\x1B%@x", u"日本x"},
-      {CompoundText, "\x1B%G\xE6\x97\xA5", u"日"},                   // segment never closed
-      {CompoundText, "\x1B$)B\xC6\xFC\xCB\xDC!", u"\uFFFD\uFFFD!"},  // JIS X 0208: one mark a character
+      {CompoundText, "\x1B%G\xE6\x97\xA5", u"日"},  // segment never closed
+      // Japanese as Xlib writes it: JIS X 0208 and JIS X 0201 Katakana in GR.
+      {CompoundText, "Vornic \x1B$)B\xC6\xFC\xCB\xDC\x1B)I\xB6\xC5\x1B$)B\xA4\xF2", u"Vornic 日本ｶﾅを"},
+      {CompoundText, "\x1B$B\x46\x7C\x1B$(B\x4B\x5C \x1B(I\x36\x1B(J\\~", u"日本 ｶ¥‾"},         // the same sets in GL
+      {CompoundText, "\x1B$)B\xA9\xA1\xC6\xFC\xC6!\x1B)I\xE0\xB1", u"\uFFFD日\uFFFD!\uFFFDｱ"},  // unmapped, cut short
+      {CompoundText, "\x1B$)A\xC4\xE3!", u"\uFFFD!"},  // any other set: one mark a character
       {CompoundText, "\x1B-B\xE9\x1B-A\xE9\x1B(Jz", u"\uFFFDéz"},
       {CompoundText,
        "\x9B"
