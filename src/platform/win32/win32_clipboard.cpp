@@ -98,7 +98,7 @@ bool Win32Services::DoClipboardHasText() {
   return listed;
 }
 
-ClipboardText Win32Services::DoClipboardGetText(std::size_t /*maxLength*/) {
+ClipboardText Win32Services::DoClipboardGetText(std::size_t maxLength) {
   OpenClipboardSession clipboard;
   SetLastError(ERROR_SUCCESS);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -112,11 +112,13 @@ ClipboardText Win32Services::DoClipboardGetText(std::size_t /*maxLength*/) {
     }
     ThrowErrorOr("GetClipboardData", error, "the program that owns the clipboard did not provide the text");
   }
+  // The system hands over the whole block, however long; read it in place
+  // and copy no more than may be shown.
   GlobalLockSession lock(data);
-  std::u16string text = DecodeUnicodeTextBlock(lock.Data(), lock.Size());
+  ClipboardText read = ReadUnicodeTextBlock(lock.Data(), lock.Size(), maxLength);
   lock.Unlock();
   clipboard.Close();
-  return ClipboardText::Of(std::move(text));
+  return read;
 }
 
 void Win32Services::DoClipboardClear() {

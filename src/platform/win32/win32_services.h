@@ -5,7 +5,8 @@
 //   top-level window with a real menu bar and standard controls (BUTTON,
 //   multi-line EDIT, STATIC); twips become pixels at the window's DPI, and a
 //   DPI change re-creates the fonts and re-places the controls; the clipboard
-//   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats.
+//   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats, in
+//   place: a text over the limit is refused without a copy.
 // Does not: give screen readers the tables' accessibleName (controls are read
 //   by their captions only).
 // Quirks: timers tick no faster than every 15 ms, Windows' clock tick (Wine
@@ -16,7 +17,8 @@
 //
 // Files: win32_services (the class, message boxes, program life),
 //   win32_form (+ .h: a form as it lives on screen), win32_controls,
-//   win32_clipboard (with win32_clipboard_text, its pure decoding),
+//   win32_clipboard (with win32_clipboard_text, its pure reading of the
+//   block),
 //   win32_window_procedure (the form window's class and
 //   messages, fonts, colours, icons), win32_api (windows.h and shared helpers).
 #pragma once
