@@ -1,7 +1,7 @@
 // Puts one clipboard profile on the system clipboard the way real programs
 // do, then stays alive as its owner until the quit event is set.
 //
-// Usage: clipboard_producer.exe PROFILE READY_EVENT QUIT_EVENT
+// Usage: clipboard_producer.exe PROFILE[:N] READY_EVENT QUIT_EVENT
 // Sets READY_EVENT once the clipboard holds the profile (for an owner that
 // exits, once it has gone); exits 2 on failure.
 #ifndef WIN32_LEAN_AND_MEAN
@@ -14,6 +14,7 @@
 // windows.h first
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,9 +28,12 @@ enum class Owner {
   None,      // OpenClipboard(NULL), as console tools and some libraries do
   Ignoring,  // announces the text, answers WM_RENDERFORMAT without rendering
   Exited,    // announces the text, then ends without rendering
+  Closing,   // announces the text, closes its window when asked to render it
 };
 
+Owner g_owner = Owner::Window;
 std::wstring g_delayedText;  // rendered on WM_RENDERFORMAT
+std::size_t g_units = 0;     // the N of PROFILE:N
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "clipboard_producer: %s failed (error %lu)\n", what, GetLastError());
@@ -56,6 +60,19 @@ HGLOBAL Bytes(std::string_view bytes) { return Block(bytes.data(), bytes.size())
 // null on success too.
 void Put(UINT format, HANDLE data) {
   if (SetClipboardData(format, data) == nullptr && data != nullptr) Fail("SetClipboardData");
+}
+
+// N units of text and a NUL, written in place: the block may be hundreds
+// of megabytes.
+HGLOBAL LongText() {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (g_units + 1) * sizeof(wchar_t));
+  if (memory == nullptr) Fail("GlobalAlloc");
+  auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+  if (units == nullptr) Fail("GlobalLock");
+  std::fill_n(units, g_units, L'x');
+  units[g_units] = L'\0';
+  GlobalUnlock(memory);
+  return memory;
 }
 
 HGLOBAL Dib(bool v5) {
@@ -131,6 +148,7 @@ const Profile kProfiles[] = {
      }},
     {"never-renders", Owner::Ignoring, [] { Put(CF_UNICODETEXT, nullptr); }},
     {"owner-exited", Owner::Exited, [] { Put(CF_UNICODETEXT, nullptr); }},
+    {"gone-before-read", Owner::Closing, [] { Put(CF_UNICODETEXT, nullptr); }},
     {"bitmap", Owner::Window, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
     {"bitmap-no-owner", Owner::None, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
     {"dib", Owner::Window, [] { Put(CF_DIB, Dib(false)); }},
@@ -147,9 +165,14 @@ const Profile kProfiles[] = {
     {"inner-nul", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"ab\0cd\0"sv)); }},
     {"unterminated", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"abcd"sv)); }},
     {"over-limit", Owner::Window, [] { Put(CF_UNICODETEXT, Units(std::wstring(50001, L'x') + L'\0')); }},
+    {"long", Owner::Window, [] { Put(CF_UNICODETEXT, LongText()); }},
 };
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RENDERFORMAT && g_owner == Owner::Closing) {
+    DestroyWindow(window);  // as a program that quits while the text is asked for
+    return 0;
+  }
   if (message == WM_RENDERFORMAT && wParam == CF_UNICODETEXT && !g_delayedText.empty()) {
     Put(CF_UNICODETEXT, Units(std::wstring_view{g_delayedText.c_str(), g_delayedText.size() + 1}));
     return 0;
@@ -161,13 +184,19 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int main(int argc, char** argv) {
   const Profile* profile = nullptr;
-  for (const Profile& candidate : kProfiles) {
-    if (argc == 4 && std::strcmp(argv[1], candidate.name) == 0) profile = &candidate;
+  if (argc == 4) {
+    const std::string_view argument = argv[1];
+    const std::string_view name = argument.substr(0, argument.find(':'));
+    if (name.size() < argument.size()) g_units = std::strtoull(argv[1] + name.size() + 1, nullptr, 10);
+    for (const Profile& candidate : kProfiles) {
+      if (name == candidate.name) profile = &candidate;
+    }
   }
   if (profile == nullptr) {
-    std::fprintf(stderr, "usage: clipboard_producer PROFILE READY_EVENT QUIT_EVENT\n");
+    std::fprintf(stderr, "usage: clipboard_producer PROFILE[:N] READY_EVENT QUIT_EVENT\n");
     return 2;
   }
+  g_owner = profile->owner;
   // Made here when the caller has not made them: then it runs until ended.
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
   HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, argv[3]);

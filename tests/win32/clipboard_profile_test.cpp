@@ -2,10 +2,11 @@
 // process, and what Vornic.exe does with it when its buttons are clicked.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
+#include "clipboard_producer_process.h"
 #include "vornic_driver.h"
 
 namespace vornic_test {
@@ -27,6 +28,7 @@ struct Profile {
 
 constexpr Outcome kCounts = Outcome::Counts;
 constexpr Outcome kNothing = Outcome::NothingChanges;
+const std::wstring kAtTheLimit(50000, L'x');
 
 // Every profile is then emptied by the clear-clipboard button while the
 // producer, not Vornic, owns the clipboard.
@@ -42,6 +44,8 @@ const Profile kProfiles[] = {
     {"never-renders", Outcome::Failure, L"GetClipboardData", nullptr},
     // What an owner announced but never rendered goes with it.
     {"owner-exited", kNothing, nullptr, nullptr},
+    // Announced at the format test, gone with its owner when read.
+    {"gone-before-read", kNothing, nullptr, nullptr},
     {"bitmap", kNothing, nullptr, nullptr},
     {"bitmap-no-owner", kNothing, nullptr, nullptr},
     {"dib", kNothing, nullptr, nullptr},
@@ -57,46 +61,7 @@ const Profile kProfiles[] = {
     // Wine writes a NUL over the last unit.
     {"unterminated", kCounts, L"abc", L" = 3"},
     {"over-limit", Outcome::LimitMessage, nullptr, nullptr},
-};
-
-// The producer process, alive (as the clipboard's owner, where it has a
-// window) until destroyed.
-class Producer {
- public:
-  explicit Producer(const std::string& profile) {
-    const std::string suffix = std::to_string(GetCurrentProcessId());
-    const std::string readyName = "VornicProducerReady" + suffix;
-    const std::string quitName = "VornicProducerQuit" + suffix;
-    ready_ = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
-    quit_ = CreateEventA(nullptr, TRUE, FALSE, quitName.c_str());
-    std::string commandLine = "clipboard_producer.exe " + profile + " " + readyName + " " + quitName;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process_)) {
-      throw std::runtime_error("cannot start the producer");
-    }
-    const HANDLE either[] = {ready_, process_.hProcess};
-    if (WaitForMultipleObjects(2, either, FALSE, 30000) != WAIT_OBJECT_0) {
-      throw std::runtime_error("the producer did not fill the clipboard");
-    }
-  }
-  ~Producer() {
-    SetEvent(quit_);
-    if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-    CloseHandle(quit_);
-    CloseHandle(ready_);
-  }
-  Producer(const Producer&) = delete;
-  Producer& operator=(const Producer&) = delete;
-
- private:
-  PROCESS_INFORMATION process_{};
-  HANDLE ready_ = nullptr;
-  HANDLE quit_ = nullptr;
+    {"long:50000", kCounts, kAtTheLimit.c_str(), L" = 50000"},
 };
 
 // Presses a button and waits, within bounds, until its handler has finished
@@ -172,7 +137,7 @@ TEST_P(ClipboardProfileTest, CountThenClearClipboard) {
 
 std::string ProfileName(const ::testing::TestParamInfo<Profile>& info) {
   std::string name = info.param.name;
-  for (char& character : name) character = character == '-' ? '_' : character;
+  for (char& character : name) character = std::isalnum(static_cast<unsigned char>(character)) ? character : '_';
   return name;
 }
 
