@@ -71,6 +71,11 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
 void QtWindowServices::DoClipboardClear() {
   pendingRead_.reset();
   QClipboard& clipboard = Clipboard();
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    clipboard.clear(QClipboard::Clipboard);  // Qt's own data, if it holds any
+    x11::EmptyClipboard();
+    return;
+  }
   // clear() only gives up what this program owns: take the clipboard first,
   // then leave it with no owner and no formats.
   clipboard.setMimeData(new QMimeData, QClipboard::Clipboard);

@@ -283,6 +283,19 @@ class ClipboardRead::Session {
   std::vector<std::string> offeredNames_;
 };
 
+void EmptyClipboard() {
+  const std::unique_ptr<xcb_connection_t, Disconnect> connection(xcb_connect(nullptr, nullptr));
+  xcb_connection_t* c = connection.get();
+  if (xcb_connection_has_error(c) != 0) throw WindowSystemError("xcb_connect", "cannot connect to the X server");
+  const std::string_view name = "CLIPBOARD";
+  const Reply<xcb_intern_atom_reply_t> clipboard(
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+  if (!clipboard) throw WindowSystemError("InternAtom", "the X server did not name an atom");
+  const Reply<xcb_generic_error_t> error(
+      xcb_request_check(c, xcb_set_selection_owner_checked(c, XCB_NONE, clipboard->atom, XCB_CURRENT_TIME)));
+  if (error) throw WindowSystemError("SetSelectionOwner", "X error " + std::to_string(error->error_code));
+}
+
 ClipboardRead::ClipboardRead() : session_(std::make_unique<Session>()) {}
 ClipboardRead::~ClipboardRead() = default;
 

@@ -38,4 +38,9 @@ class ClipboardRead {
   std::unique_ptr<Session> session_;
 };
 
+// Leaves the clipboard with no owner, so with no formats; its owner is told
+// to let go. Unlike taking the clipboard first, this needs the time of no
+// user event, so it works when a screen reader presses the button too.
+void EmptyClipboard();
+
 }  // namespace vornic::x11
