@@ -13,6 +13,8 @@ import sys
 import tempfile
 import time
 
+import wine_clipboard
+
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 rows = []
@@ -277,6 +279,8 @@ def main():
     if mingw_build:
         print("wine_idle ...", file=sys.stderr, flush=True)
         wine_idle(mingw_build)
+        print("wine_clipboard ...", file=sys.stderr, flush=True)
+        wine_clipboard.refusals(mingw_build, row)
     width = max(len(r[0]) for r in rows)
     value_width = max(len(r[1]) for r in rows)
     print(f"| {'figure'.ljust(width)} | {'measured'.ljust(value_width)} | goal |")
