@@ -1,8 +1,8 @@
 """Vornic against the clipboards that real X11 programs make.
 
-For each profile of the table, a producer program (never Vornic) puts exactly
-the targets named on the real X11 clipboard; the real Vornic is clicked with
-xdotool and read through AT-SPI. Then Clear of clipboard, pressed while the
+For each profile of the table, a producer program (never Vornic; once xclip
+itself) puts exactly the targets named on the real X11 clipboard; the real
+Vornic is clicked with xdotool and read through AT-SPI. Then Clear of clipboard, pressed while the
 producer still owns the clipboard, must leave no owner and no format.
 Run on a private X server, in its own bus:
 
@@ -22,6 +22,11 @@ import end_to_end_test as e2e
 
 NOTHING = ("nothing changes, no message",)
 LIMIT = ("the limit message",)
+# The limit message, then the owner still answers another program.
+LIMIT_OWNER_GOES_ON = ("the limit message, then the owner answers others",)
+# The real xclip as the owner: it serves one transfer at a time, so one left
+# unfinished would leave it answering nobody.
+XCLIP = ["(xclip)"]
 
 
 def counts(label, text):
@@ -65,6 +70,8 @@ PROFILES = [
     ("text/html only", [], {"text/html": b"<b>bold</b> text"}, NOTHING),
     ("10 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 10_000_000}, LIMIT),
     ("200 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 200_000_000}, LIMIT),
+    # xclip sends more than about 1 MB incrementally (its share of the largest X request).
+    ("10 MB of text from xclip, sent incrementally", XCLIP, {"UTF8_STRING": b"x" * 10_000_000}, LIMIT_OWNER_GOES_ON),
     ("an owner that never answers", ["--silent"], {"UTF8_STRING": b"never sent"}, NOTHING),
     # Last: they end Vornic. Four pieces, 2 s apart: the whole read has 5 s.
     ("an owner that sends its pieces slowly", ["--slow", "2000"], {"UTF8_STRING": "日".encode() * 50000},
@@ -74,7 +81,24 @@ PROFILES = [
 ]
 
 
+def owner_answers(seconds):
+    try:
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
+                              timeout=seconds).returncode == 0
+    except subprocess.TimeoutExpired:
+        return False
+
+
 def start_producer(programs, producer_program, options, offers, folder):
+    if options is XCLIP:
+        (target, data), = offers.items()
+        path = os.path.join(folder, "xclip")
+        with open(path, "wb") as file:
+            file.write(data)
+        owner = programs.start(["xclip", "-quiet", "-selection", "clipboard", "-t", target, "-i", path],
+                               stdin=subprocess.PIPE)
+        e2e.wait_for("xclip to own the clipboard", lambda: owner_answers(5))
+        return owner
     arguments = []
     for number, (target, data) in enumerate(offers.items()):
         path = os.path.join(folder, str(number))
@@ -90,7 +114,7 @@ def check_outcome(vornic, name, outcome):
     kind = outcome[0]
     if kind == NOTHING[0]:
         e2e.check_nothing_changes(vornic, name, ("著作", "確認"))
-    elif kind == LIMIT[0]:
+    elif kind in (LIMIT[0], LIMIT_OWNER_GOES_ON[0]):
         before = vornic.count_label()
         start = time.monotonic()
         vornic.press_count()
@@ -99,6 +123,8 @@ def check_outcome(vornic, name, outcome):
         e2e.check(time.monotonic() - start < 4, name + ": the limit message came late")
         e2e.check(e2e.answer_message_box(vornic) == e2e.LIMIT_MESSAGE_JAPANESE, name + ": limit message")
         e2e.wait_for(name + ": the limit notice", lambda: vornic.display() == (before, "制限に達しました。"))
+        if kind == LIMIT_OWNER_GOES_ON[0]:
+            e2e.check(owner_answers(5), name + ": after the refusal the owner answers no one")
     elif kind == "counts":
         vornic.press_count()
         e2e.wait_for("%s: %s and its text" % (name, outcome[1]), lambda: vornic.display() == outcome[1:])

@@ -1,6 +1,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,7 +61,9 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   const QClipboard& clipboard = Clipboard();
   if (ReadsX11Clipboard(clipboard)) {
     if (!read) read = std::make_unique<x11::ClipboardRead>();
-    return read->Text(maxLength);
+    ClipboardText text = read->Text(maxLength);
+    if (text.found == ClipboardText::Found::LongerThanLimit && read->Draining()) StartDrain(std::move(read));
+    return text;
   }
   // The owner may have gone or changed the clipboard since the format test:
   // then there is no text, which is not a failure. Qt reads the whole text;
@@ -68,8 +72,31 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   return data != nullptr ? ClipboardText::Of(ToU16String(data->text())) : ClipboardText::None();
 }
 
+// The rest of a refused transfer is dropped from the event loop, so the limit
+// message comes at once and runs the loop meanwhile.
+void QtWindowServices::StartDrain(std::unique_ptr<x11::ClipboardRead> read) {
+  StopDrain();
+  drainNotifier_ = std::make_unique<QSocketNotifier>(read->FileDescriptor(), QSocketNotifier::Read);
+  draining_ = std::move(read);
+  QObject::connect(drainNotifier_.get(), &QSocketNotifier::activated, [this] {
+    if (!draining_ || !draining_->DrainPieces()) StopDrain();
+  });
+  // The notifier's context: a drain replaced before then cancels it.
+  QTimer::singleShot(x11::kDrainTime, drainNotifier_.get(), [this] { StopDrain(); });
+  // Earlier round trips may have queued pieces already: no socket signals them.
+  if (!draining_->DrainPieces()) StopDrain();
+}
+
+// The notifier may be the one signalling: it is disabled, not deleted, until
+// the next drain or the program's end.
+void QtWindowServices::StopDrain() {
+  if (drainNotifier_) drainNotifier_->setEnabled(false);
+  draining_.reset();
+}
+
 void QtWindowServices::DoClipboardClear() {
   pendingRead_.reset();
+  StopDrain();
   QClipboard& clipboard = Clipboard();
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     clipboard.clear(QClipboard::Clipboard);  // Qt's own data, if it holds any

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QtGlobal>
 
 #include "platform/event_dispatch.h"

@@ -7,8 +7,10 @@
 //   the clipboard's owner is asked for its targets and text directly over
 //   xcb (Qt's hasText() takes a file list for text), on one connection with
 //   one 5 s deadline a click, and no more bytes are read than the limit
-//   needs; elsewhere QClipboard's text/plain is read; screen readers reach
-//   every control over AT-SPI.
+//   needs (the rest of a refused incremental transfer is dropped unread from
+//   the event loop, for at most 30 s, so that its owner can go on);
+//   elsewhere QClipboard's text/plain is read; screen readers reach every
+//   control over AT-SPI.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
 //   that is too long; honour a font's Charset (fontconfig picks glyphs per
@@ -36,6 +38,7 @@
 #include "platform/x11/x11_clipboard.h"
 
 class QApplication;
+class QSocketNotifier;
 
 namespace vornic::qt {
 
@@ -82,6 +85,8 @@ class QtWindowServices final : public WindowInspection {
 
   [[nodiscard]] FormWindow& Live(const FormDefinition& form) const { return *forms_.at(&form); }
   void StopAllTimers();
+  void StartDrain(std::unique_ptr<x11::ClipboardRead> read);
+  void StopDrain();
 
   std::unique_ptr<QApplication> application_;  // first in, last out: every widget needs it
   QIcon programIcon_;
@@ -90,6 +95,10 @@ class QtWindowServices final : public WindowInspection {
   int exitStatus_ = 0;
   // On X11, from a format test that found text to the read of the same click.
   std::unique_ptr<x11::ClipboardRead> pendingRead_;
+  // On X11, a refused incremental transfer whose rest is dropped as it comes:
+  // some owners serve no one else until it ends.
+  std::unique_ptr<x11::ClipboardRead> draining_;
+  std::unique_ptr<QSocketNotifier> drainNotifier_;
 };
 
 }  // namespace vornic::qt

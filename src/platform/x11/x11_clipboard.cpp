@@ -145,6 +145,34 @@ class ClipboardRead::Session {
     return ClipboardText::None();
   }
 
+  // Only each piece's size is asked, to see the empty last one: the bytes
+  // stay in the X server until deleting them asks for the next piece.
+  bool DrainPieces() {
+    xcb_connection_t* c = connection_.get();
+    while (draining_ != XCB_NONE) {
+      const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)};
+      if (!event) break;
+      const auto kind = event->response_type & 0x7F;
+      if (kind == XCB_DESTROY_NOTIFY && reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window == owner_) {
+        draining_ = XCB_NONE;
+      }
+      if (kind != XCB_PROPERTY_NOTIFY) continue;
+      const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
+      if (change.window != window_ || change.atom != draining_ || change.state != XCB_PROPERTY_NEW_VALUE) continue;
+      const xcb_get_property_cookie_t size =
+          xcb_get_property(c, 0, window_, draining_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+      xcb_delete_property(c, window_, draining_);
+      xcb_flush(c);
+      const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, size, nullptr));
+      if (!reply || reply->bytes_after == 0) draining_ = XCB_NONE;  // the empty last piece
+    }
+    if (xcb_connection_has_error(c) != 0 || std::chrono::steady_clock::now() >= drainDeadline_) draining_ = XCB_NONE;
+    return draining_ != XCB_NONE;
+  }
+
+  [[nodiscard]] bool Draining() const { return draining_ != XCB_NONE; }
+  [[nodiscard]] int FileDescriptor() const { return xcb_get_file_descriptor(connection_.get()); }
+
  private:
   // The owner's answer to a request for a target. Each target goes into the
   // property of its own name: a transfer given up on never writes into the
@@ -189,8 +217,8 @@ class ClipboardRead::Session {
 
   // Deleting the property asks for the next piece; an empty piece ends the
   // transfer and may carry any type, so the first piece's type counts. Past
-  // the cap the property is left as it is: the owner is asked for nothing
-  // more and gives the transfer up on its own, as ICCCM owners do.
+  // the cap the rest is drained, never read: walking away would leave an
+  // owner that serves one transfer at a time (xclip) stuck for good.
   std::optional<ClipboardText> TakeIncrements(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
     xcb_delete_property(connection_.get(), window_, property);
     xcb_flush(connection_.get());
@@ -207,10 +235,20 @@ class ClipboardRead::Session {
         encoding = EncodingOf(piece.type, asked);
         cap = ByteCap(*encoding, maxLength);
       }
-      if (piece.size > cap - bytes.size()) return ClipboardText::TooLong();
+      if (piece.size > cap - bytes.size()) {
+        StartDrain(property);
+        return ClipboardText::TooLong();
+      }
       bytes += Get(property, piece.size, true).bytes;
     }
     return ClipboardText::Of(DecodeClipboardText(encoding.value_or(asked), bytes));
+  }
+
+  void StartDrain(xcb_atom_t property) {
+    xcb_delete_property(connection_.get(), window_, property);
+    xcb_flush(connection_.get());
+    draining_ = property;
+    drainDeadline_ = std::chrono::steady_clock::now() + kDrainTime;
   }
 
   void WaitForPiece(xcb_atom_t property) {
@@ -281,6 +319,9 @@ class ClipboardRead::Session {
   bool targetsAsked_ = false;
   std::vector<xcb_atom_t> offeredAtoms_;
   std::vector<std::string> offeredNames_;
+  // The property of a refused transfer whose rest is being dropped.
+  xcb_atom_t draining_ = XCB_NONE;
+  std::chrono::steady_clock::time_point drainDeadline_;
 };
 
 void EmptyClipboard() {
@@ -302,5 +343,17 @@ ClipboardRead::~ClipboardRead() = default;
 bool ClipboardRead::HasText() { return !TextTargetsToAsk(session_->OfferedTargets()).empty(); }
 
 ClipboardText ClipboardRead::Text(std::size_t maxLength) { return session_->Text(maxLength); }
+
+bool ClipboardRead::Draining() const { return session_->Draining(); }
+
+int ClipboardRead::FileDescriptor() const { return session_->FileDescriptor(); }
+
+bool ClipboardRead::DrainPieces() {
+  try {
+    return session_->DrainPieces();
+  } catch (...) {  // nothing may cross Qt's event loop: the drain just ends
+    return false;
+  }
+}
 
 }  // namespace vornic::x11

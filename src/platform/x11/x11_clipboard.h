@@ -5,12 +5,16 @@
 // however slowly the owner sends.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 
 #include "platform/window_services.h"
 
 namespace vornic::x11 {
+
+// An owner that never ends a refused transfer holds no connection longer.
+inline constexpr std::chrono::seconds kDrainTime{30};
 
 class ClipboardRead {
  public:
@@ -32,6 +36,18 @@ class ClipboardRead {
   // no target gives text or the owner has gone. Throws WindowSystemError when
   // the owner does not finish sending before the deadline or stops midway.
   ClipboardText Text(std::size_t maxLength);
+
+  // After Text refused an incremental transfer: the rest is still to come.
+  // Some owners (xclip) serve no one else until a transfer ends, so its
+  // pieces are taken and dropped, unread, as they come.
+  [[nodiscard]] bool Draining() const;
+  // The connection's socket: readable when a piece may have come.
+  [[nodiscard]] int FileDescriptor() const;
+  // Drops every piece that has come, without waiting for more. False once
+  // the transfer has ended, the owner has gone, the connection broke or
+  // kDrainTime has passed since the refusal. Never throws: it runs from an
+  // event loop.
+  bool DrainPieces();
 
  private:
   class Session;
