@@ -54,6 +54,14 @@ PROFILES = [
      counts(" = 24", "https://example.org/page")),
     ("COMPOUND_TEXT only", [], {"COMPOUND_TEXT": b"caf\xe9 \x1b%G" + "日本".encode() + b"\x1b%@"},
      counts(" = 7", "café 日本")),
+    # As Xlib writes it in a Japanese locale: JIS X 0208 and half-width katakana.
+    ("COMPOUND_TEXT in Japanese", [],
+     {"COMPOUND_TEXT": b"Vornic\x1b$)B\xa4\xc7\xc6\xfc\xcb\xdc\xb8\xec\xa4\xc8\x1b)I\xb6\xc5"
+                       b"\x1b$)B\xa4\xf2\xbf\xf4\xa4\xa8\xa4\xeb\xa1\xa3"},
+     counts(" = 18", "Vornicで日本語とｶﾅを数える。")),
+    ("UTF8_STRING with ill-formed UTF-8", [],
+     {"UTF8_STRING": b"Vornic \xe6\x97\xa5\xe6\x9c \xf0\x9f\x98 \xc0\xaf \xed\xa0\x80!"},
+     counts(" = 19", "Vornic 日\ufffd \ufffd \ufffd\ufffd \ufffd\ufffd\ufffd!")),
     ("UTF8_STRING sent incrementally", ["--incr"], {"UTF8_STRING": JAPANESE.encode()}, counts(" = 48000", JAPANESE)),
     ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
      counts(" = 5", "Grüße")),
