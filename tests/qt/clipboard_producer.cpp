@@ -1,7 +1,8 @@
 // Puts data on the X11 clipboard the way other programs do, for the tests.
 //
 //   clipboard_producer [--silent | --incr | --incr-no-size | --slow MS | --die-mid-incr]
-//                      [--refuse TARGET]... TARGET[:TYPE]=FILE ...
+//                      [--refuse TARGET]... [--format-16 TARGET]... [--end-type TYPE]
+//                      TARGET[:TYPE]=FILE ...
 //
 // Offers exactly the TARGETs named (and TARGETS, the list), each answered
 // with the bytes of its FILE as property type TYPE (default: TARGET).
@@ -9,7 +10,9 @@
 // target's data in pieces (INCR); --incr-no-size announces them with size 0,
 // as Alacritty does; --slow waits MS before each piece; --die-mid-incr ends
 // the program after the first piece. --refuse answers None for that listed
-// target. Prints "ready" once it owns the clipboard, and runs until it loses
+// target; --format-16 sends that target's bytes as 16-bit items, as no text
+// is sent; --end-type gives the empty piece that ends an incremental transfer
+// that type (any type may stand there). Prints "ready" once it owns the clipboard, and runs until it loses
 // the clipboard or its standard input is closed.
 #include <poll.h>
 #include <unistd.h>
@@ -74,6 +77,8 @@ int main(int argc, char** argv) {
   bool announceSize = true;
   int pieceDelayMs = 0;
   std::set<xcb_atom_t> refused;
+  std::set<xcb_atom_t> sixteenBit;
+  xcb_atom_t endType = XCB_NONE;
   std::map<xcb_atom_t, Offer> offers;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -87,6 +92,10 @@ int main(int argc, char** argv) {
       pieceDelayMs = std::atoi(argv[++i]);
     } else if (argument == "--refuse" && i + 1 < argc) {
       refused.insert(Atom(argv[++i]));
+    } else if (argument == "--format-16" && i + 1 < argc) {
+      sixteenBit.insert(Atom(argv[++i]));
+    } else if (argument == "--end-type" && i + 1 < argc) {
+      endType = Atom(argv[++i]);
     } else if (argument == "--die-mid-incr") {
       mode = Mode::DieMidTransfer;
     } else {
@@ -142,8 +151,9 @@ int main(int argc, char** argv) {
         } else if (offer == offers.end() || refused.contains(request.target)) {
           answer.property = XCB_NONE;
         } else if (mode == Mode::Answer) {
-          SetProperty(request.requestor, answer.property, offer->second.type, 8, offer->second.bytes.data(),
-                      offer->second.bytes.size());
+          const int format = sixteenBit.contains(request.target) ? 16 : 8;
+          SetProperty(request.requestor, answer.property, offer->second.type, format, offer->second.bytes.data(),
+                      offer->second.bytes.size() * 8 / static_cast<std::size_t>(format));
         } else {
           // Announce the size; each piece follows the requestor's deleting the last.
           const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -162,7 +172,8 @@ int main(int argc, char** argv) {
           usleep(static_cast<useconds_t>(pieceDelayMs) * 1000);
           const std::string_view rest = std::string_view(transfer.offer->bytes).substr(transfer.sent);
           const std::size_t piece = std::min(rest.size(), kPieceSize);
-          SetProperty(change.window, change.atom, transfer.offer->type, 8, rest.data(), piece);
+          const xcb_atom_t type = piece == 0 && endType != XCB_NONE ? endType : transfer.offer->type;
+          SetProperty(change.window, change.atom, type, 8, rest.data(), piece);
           transfer.sent += piece;
           if (piece == 0) transfers.erase(found);
         }

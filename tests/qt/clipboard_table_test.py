@@ -63,6 +63,11 @@ PROFILES = [
      {"UTF8_STRING": b"Vornic \xe6\x97\xa5\xe6\x9c \xf0\x9f\x98 \xc0\xaf \xed\xa0\x80!"},
      counts(" = 19", "Vornic 日\ufffd \ufffd \ufffd\ufffd \ufffd\ufffd\ufffd!")),
     ("UTF8_STRING sent incrementally", ["--incr"], {"UTF8_STRING": JAPANESE.encode()}, counts(" = 48000", JAPANESE)),
+    # The first piece says how the text is encoded; the empty last one may say anything.
+    ("UTF8_STRING sent incrementally, its end typed STRING", ["--incr", "--end-type", "STRING"],
+     {"UTF8_STRING": "日本 text".encode()}, counts(" = 7", "日本 text")),
+    ("UTF8_STRING as 16-bit items, STRING as text", ["--format-16", "UTF8_STRING"],
+     {"UTF8_STRING": b"wrong", "STRING": b"caf\xe9s"}, counts(" = 5", "cafés")),
     ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
      counts(" = 5", "Grüße")),
     ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
