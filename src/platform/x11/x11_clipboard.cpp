@@ -62,6 +62,22 @@ using Reply = std::unique_ptr<T, FreeReply>;
 struct Disconnect {
   void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
 };
+using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
+
+Connection Connect() {
+  Connection connection(xcb_connect(nullptr, nullptr));
+  if (xcb_connection_has_error(connection.get()) != 0) {
+    throw WindowSystemError("xcb_connect", "cannot connect to the X server");
+  }
+  return connection;
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* c, std::string_view name) {
+  const Reply<xcb_intern_atom_reply_t> reply(
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+  if (!reply) throw WindowSystemError("InternAtom", "the X server did not name an atom");
+  return reply->atom;
+}
 
 // What GetProperty tells of a property: its type and format, its whole size
 // in bytes, and as many of them as were asked for.
@@ -88,10 +104,7 @@ WindowSystemError Late() {
 // Errors name the X request that failed; the seam adds its own operation.
 class ClipboardRead::Session {
  public:
-  Session() : connection_(xcb_connect(nullptr, nullptr)), deadline_(std::chrono::steady_clock::now() + kReadTime) {
-    if (xcb_connection_has_error(connection_.get()) != 0) {
-      throw WindowSystemError("xcb_connect", "cannot connect to the X server");
-    }
+  Session() : connection_(Connect()), deadline_(std::chrono::steady_clock::now() + kReadTime) {
     xcb_connection_t* c = connection_.get();
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     window_ = xcb_generate_id(c);
@@ -100,17 +113,9 @@ class ClipboardRead::Session {
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       screen->root_visual, XCB_CW_EVENT_MASK, &events);
-    const std::string_view names[] = {"CLIPBOARD", "TARGETS", "INCR"};
-    std::vector<xcb_intern_atom_cookie_t> cookies;
-    for (const std::string_view name : names) {
-      cookies.push_back(xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
-    }
-    xcb_atom_t* atoms[] = {&clipboard_, &targets_, &incr_};
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-      const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookies[i], nullptr));
-      if (!reply) throw WindowSystemError("InternAtom", "the X server did not name an atom");
-      *atoms[i] = reply->atom;
-    }
+    clipboard_ = InternAtom(c, "CLIPBOARD");
+    targets_ = InternAtom(c, "TARGETS");
+    incr_ = InternAtom(c, "INCR");
   }
 
   // Asked once a read: the format test and the read see the same list.
@@ -152,13 +157,8 @@ class ClipboardRead::Session {
     while (draining_ != XCB_NONE) {
       const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)};
       if (!event) break;
-      const auto kind = event->response_type & 0x7F;
-      if (kind == XCB_DESTROY_NOTIFY && reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window == owner_) {
-        draining_ = XCB_NONE;
-      }
-      if (kind != XCB_PROPERTY_NOTIFY) continue;
-      const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(*event);
-      if (change.window != window_ || change.atom != draining_ || change.state != XCB_PROPERTY_NEW_VALUE) continue;
+      if (IsOwnerGone(*event)) draining_ = XCB_NONE;
+      if (draining_ == XCB_NONE || !IsNewPiece(*event, draining_)) continue;
       const xcb_get_property_cookie_t size =
           xcb_get_property(c, 0, window_, draining_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
       xcb_delete_property(c, window_, draining_);
@@ -252,11 +252,8 @@ class ClipboardRead::Session {
   }
 
   void WaitForPiece(xcb_atom_t property) {
-    const Reply<xcb_generic_event_t> event = WaitFor([&](const xcb_generic_event_t& e) {
-      if ((e.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
-      const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(e);
-      return change.window == window_ && change.atom == property && change.state == XCB_PROPERTY_NEW_VALUE;
-    });
+    const Reply<xcb_generic_event_t> event =
+        WaitFor([&](const xcb_generic_event_t& e) { return IsNewPiece(e, property); });
     if (!event) throw Late();
     if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
       throw WindowSystemError("ConvertSelection", "the clipboard's owner stopped sending in the middle of the text");
@@ -278,6 +275,18 @@ class ClipboardRead::Session {
             std::string(static_cast<const char*>(xcb_get_property_value(reply.get())), received)};
   }
 
+  // A new value of the property: the next piece of an incremental transfer.
+  [[nodiscard]] bool IsNewPiece(const xcb_generic_event_t& e, xcb_atom_t property) const {
+    if ((e.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+    const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(e);
+    return change.window == window_ && change.atom == property && change.state == XCB_PROPERTY_NEW_VALUE;
+  }
+
+  [[nodiscard]] bool IsOwnerGone(const xcb_generic_event_t& e) const {
+    return (e.response_type & 0x7F) == XCB_DESTROY_NOTIFY &&
+           reinterpret_cast<const xcb_destroy_notify_event_t&>(e).window == owner_;
+  }
+
   ClipboardTextEncoding EncodingOf(xcb_atom_t type, ClipboardTextEncoding asked) {
     xcb_connection_t* c = connection_.get();
     const Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, type), nullptr));
@@ -291,11 +300,7 @@ class ClipboardRead::Session {
     xcb_connection_t* c = connection_.get();
     while (true) {
       while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
-        const auto kind = event->response_type & 0x7F;
-        if (matches(*event) || (kind == XCB_DESTROY_NOTIFY &&
-                                reinterpret_cast<xcb_destroy_notify_event_t*>(event.get())->window == owner_)) {
-          return event;
-        }
+        if (matches(*event) || IsOwnerGone(*event)) return event;
       }
       if (xcb_connection_has_error(c) != 0) {
         throw WindowSystemError("xcb_poll_for_event", "the connection to the X server broke");
@@ -309,7 +314,7 @@ class ClipboardRead::Session {
   }
 
   // Closed on every path, the window with it.
-  std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+  Connection connection_;
   std::chrono::steady_clock::time_point deadline_;
   xcb_window_t window_ = XCB_NONE;
   xcb_window_t owner_ = XCB_NONE;
@@ -325,15 +330,11 @@ class ClipboardRead::Session {
 };
 
 void EmptyClipboard() {
-  const std::unique_ptr<xcb_connection_t, Disconnect> connection(xcb_connect(nullptr, nullptr));
+  const Connection connection = Connect();
   xcb_connection_t* c = connection.get();
-  if (xcb_connection_has_error(c) != 0) throw WindowSystemError("xcb_connect", "cannot connect to the X server");
-  const std::string_view name = "CLIPBOARD";
-  const Reply<xcb_intern_atom_reply_t> clipboard(
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-  if (!clipboard) throw WindowSystemError("InternAtom", "the X server did not name an atom");
+  const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD");
   const Reply<xcb_generic_error_t> error(
-      xcb_request_check(c, xcb_set_selection_owner_checked(c, XCB_NONE, clipboard->atom, XCB_CURRENT_TIME)));
+      xcb_request_check(c, xcb_set_selection_owner_checked(c, XCB_NONE, clipboard, XCB_CURRENT_TIME)));
   if (error) throw WindowSystemError("SetSelectionOwner", "X error " + std::to_string(error->error_code));
 }
 
