@@ -20,26 +20,15 @@ class HeadlessBackend final : public ContractBackend {
   }
   [[nodiscard]] bool HasFocus() const override { return false; }
   int NextInTabOrder(const FormDefinition& /*form*/, int /*control*/) override { return -1; }
+  // In ClipboardShape's order.
   bool PutOnClipboard(ClipboardShape shape) override {
-    headless::ClipboardContents& clipboard = services_->clipboard;
-    switch (shape) {
-      case ClipboardShape::Text:
-        clipboard = {.text = std::u16string(kClipboardText), .otherFormats = {}};
-        break;
-      case ClipboardShape::Picture:
-        clipboard = {.text = {}, .otherFormats = {"image"}};
-        break;
-      case ClipboardShape::Files:
-        clipboard = {.text = u"file:///home/user/report.pdf", .otherFormats = {"files"}};
-        break;
-      case ClipboardShape::LongerThanLimit:
-        clipboard = {.text = std::u16string(kClipboardLimit + 1, u'x'), .otherFormats = {}};
-        break;
-      case ClipboardShape::FailingRead:
-        clipboard = {.text = u"never read", .otherFormats = {}};
-        services_->FailNext("ClipboardGetText");
-        break;
-    }
+    const headless::ClipboardContents shapes[] = {{std::u16string(kClipboardText), {}},
+                                                  {{}, {"image"}},
+                                                  {u"file:///home/user/report.pdf", {"files"}},
+                                                  {std::u16string(kClipboardLimit + 1, u'x'), {}},
+                                                  {u"never read", {}}};
+    services_->clipboard = shapes[static_cast<std::size_t>(shape)];
+    if (shape == ClipboardShape::FailingRead) services_->FailNext("ClipboardGetText");
     return true;
   }
 

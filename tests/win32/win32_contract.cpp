@@ -46,11 +46,7 @@ HGLOBAL Block(const void* bytes, std::size_t size) {
   return memory;
 }
 
-HGLOBAL Units(std::u16string_view text) {
-  std::u16string terminated(text);
-  terminated.push_back(u'\0');
-  return Block(terminated.data(), terminated.size() * sizeof(char16_t));
-}
+HGLOBAL Units(const std::u16string& text) { return Block(text.c_str(), (text.size() + 1) * sizeof(char16_t)); }
 
 // An owner that announces text for later and never renders it.
 LRESULT CALLBACK NeverRenders(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,15 +95,12 @@ class Win32Backend final : public ContractBackend {
     UINT format = CF_UNICODETEXT;
     switch (shape) {
       case ClipboardShape::Text:
-        data = Units(kClipboardText);
+        data = Units(std::u16string(kClipboardText));
         break;
-      case ClipboardShape::Picture: {
-        BITMAPINFOHEADER header{sizeof header, 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
-        const std::string dib = std::string(reinterpret_cast<const char*>(&header), sizeof header) + "\x7f\x7f\x7f\x7f";
-        data = Block(dib.data(), dib.size());
-        format = CF_DIB;
+      case ClipboardShape::Picture:
+        data = CreateBitmap(1, 1, 1, 32, nullptr);
+        format = CF_BITMAP;
         break;
-      }
       case ClipboardShape::Files: {
         DROPFILES header{sizeof(DROPFILES), {}, FALSE, TRUE};
         std::string drop(reinterpret_cast<const char*>(&header), sizeof header);
