@@ -36,20 +36,19 @@ void ReportFailureAndEnd(WindowServices& services, const char* what) {
   }
 }
 
-bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event) {
+void DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event) {
   DispatchState& state = services.dispatchState_;
-  if (state.ending) return false;
+  if (state.ending) return;
   const Handler handler = FindHandler(form, control, event);
-  if (handler == nullptr) return true;
+  if (handler == nullptr) return;
   // A form waiting inside one of its handlers (its message box open) takes no
   // clicks or menu choices until that handler returns; a screen reader can
   // still press what the modal box keeps the mouse from. Timers go on.
   const auto& busy = state.formsInHandler;
-  if (event != EventKind::TimerTick && std::find(busy.begin(), busy.end(), &form) != busy.end()) return true;
+  if (event != EventKind::TimerTick && std::find(busy.begin(), busy.end(), &form) != busy.end()) return;
   state.formsInHandler.push_back(&form);
-  const bool succeeded = RunGuarded(services, [&] { handler(services); });
+  RunGuarded(services, [&] { handler(services); });
   state.formsInHandler.pop_back();
-  return succeeded;
 }
 
 void LoadFormAndRunHandler(WindowServices& services, const FormDefinition& form) {

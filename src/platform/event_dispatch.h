@@ -11,9 +11,8 @@ inline constexpr int kFailureExitStatus = 1;
 
 // Runs the handler routed to this event of the form, if it has one. Clicks and
 // menu choices of a form that is waiting inside one of its own handlers are
-// dropped, and so is every event once a failure is ending the program.
-// Returns false when a failure ended the program.
-bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
+// dropped, and so is every event once the program is ending.
+void DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
 
 // Creates a form and runs its load handler, if it has one. Failures propagate.
 void LoadFormAndRunHandler(WindowServices& services, const FormDefinition& form);

@@ -109,8 +109,8 @@ class WindowServices {
   // Program life. A failure that escaped a handler is shown to the user
   // (ReportFatalError, with the wording of FatalErrorMessage) and ends the
   // program (EndProgram). RunEventLoop returns the exit status once the last
-  // form is unloaded or EndProgram was called. From the failure on, Ending()
-  // is true and no event reaches a handler.
+  // form is unloaded or EndProgram was called. From a failure or EndProgram
+  // on, Ending() is true and no event reaches a handler.
   void ReportFatalError(std::u16string_view message);
   void EndProgram(int exitStatus);
   int RunEventLoop();  // a later loop starts afresh
@@ -153,7 +153,7 @@ class WindowServices {
   void RequireProperty(const char* operation, ControlRef control, Property property) const;
 
  private:
-  friend bool DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
+  friend void DispatchEvent(WindowServices& services, const FormDefinition& form, int control, EventKind event);
   friend void ReportFailureAndEnd(WindowServices& services, const char* what);
   DispatchState dispatchState_;
 };
