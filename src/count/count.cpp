@@ -3,7 +3,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "count/line_breaks.h"
 #include "mainwindow/form1.h"
 #include "platform/window_services.h"
 
@@ -13,7 +12,20 @@ std::int32_t CountCharacters(std::u16string_view text) {
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     throw std::overflow_error("text too long to count");
   }
-  return static_cast<std::int32_t>(text.size() - CountLineBreaks(text.data(), text.size()));
+  // A fixed-size inner loop is one the compiler vectorises even at -O2, and
+  // a block's count fits in sixteen bits.
+  constexpr std::size_t kBlock = 256;
+  const char16_t* units = text.data();
+  const auto isLineBreak = [](char16_t unit) { return static_cast<std::uint16_t>((unit == u'\r') | (unit == u'\n')); };
+  std::size_t lineBreaks = 0;
+  std::size_t i = 0;
+  for (; text.size() - i >= kBlock; i += kBlock) {
+    std::uint16_t inBlock = 0;
+    for (std::size_t j = 0; j < kBlock; ++j) inBlock = static_cast<std::uint16_t>(inBlock + isLineBreak(units[i + j]));
+    lineBreaks += inBlock;
+  }
+  for (; i < text.size(); ++i) lineBreaks += isLineBreak(units[i]);
+  return static_cast<std::int32_t>(text.size() - lineBreaks);
 }
 
 std::u16string CountCaption(std::int32_t count) {
