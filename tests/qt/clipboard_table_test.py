@@ -15,10 +15,10 @@ each profile.
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 import end_to_end_test as e2e
+from clipboard_offers import start_producer
 
 NOTHING = ("nothing changes, no message",)
 LIMIT = ("the limit message",)
@@ -89,33 +89,11 @@ PROFILES = [
 ]
 
 
-def owner_answers(seconds):
-    try:
-        return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
-                              timeout=seconds).returncode == 0
-    except subprocess.TimeoutExpired:
-        return False
-
-
-def start_producer(programs, producer_program, options, offers, folder):
+def start_owner(programs, producer_program, options, offers):
     if options is XCLIP:
         (target, data), = offers.items()
-        path = os.path.join(folder, "xclip")
-        with open(path, "wb") as file:
-            file.write(data)
-        owner = programs.start(["xclip", "-quiet", "-selection", "clipboard", "-t", target, "-i", path],
-                               stdin=subprocess.PIPE)
-        e2e.wait_for("xclip to own the clipboard", lambda: owner_answers(5))
-        return owner
-    arguments = []
-    for number, (target, data) in enumerate(offers.items()):
-        path = os.path.join(folder, str(number))
-        with open(path, "wb") as file:
-            file.write(data)
-        arguments.append(target + "=" + path)
-    producer = programs.start([producer_program] + options + arguments, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    e2e.check(producer.stdout.readline().strip() == b"ready", "the producer did not take the clipboard")
-    return producer
+        return e2e.put_on_clipboard(programs, data, target)
+    return start_producer([producer_program] + options, offers, start=programs.start)
 
 
 def check_outcome(vornic, name, outcome):
@@ -132,7 +110,7 @@ def check_outcome(vornic, name, outcome):
         e2e.check(e2e.answer_message_box(vornic) == e2e.LIMIT_MESSAGE_JAPANESE, name + ": limit message")
         e2e.wait_for(name + ": the limit notice", lambda: vornic.display() == (before, "制限に達しました。"))
         if kind == LIMIT_OWNER_GOES_ON[0]:
-            e2e.check(owner_answers(5), name + ": after the refusal the owner answers no one")
+            e2e.check(not e2e.clipboard_is_empty(), name + ": after the refusal the owner answers no one")
     elif kind == "counts":
         vornic.press_count()
         e2e.wait_for("%s: %s and its text" % (name, outcome[1]), lambda: vornic.display() == outcome[1:])
@@ -158,21 +136,20 @@ def main():
     screenshots = os.environ.get("VORNIC_SCREENSHOTS")
     programs = e2e.Desktop()
     try:
-        with tempfile.TemporaryDirectory() as folder:
-            vornic = e2e.Vornic(programs, vornic_program)
-            for number, (name, options, offers, outcome) in enumerate(PROFILES):
-                if vornic.process.poll() is not None:
-                    vornic = e2e.Vornic(programs, vornic_program)
-                producer = start_producer(programs, producer_program, options, offers, folder)
-                check_outcome(vornic, name, outcome)
-                if screenshots:
-                    subprocess.run(["import", "-window", "root", os.path.join(screenshots, "%02d.png" % number)],
-                                   check=True)
-                if vornic.process.poll() is None:
-                    check_clear_clipboard(vornic, producer, name)
-                producer.stdin.close()
-                producer.wait(timeout=e2e.WAIT_SECONDS)
-                print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
+        vornic = e2e.Vornic(programs, vornic_program)
+        for number, (name, options, offers, outcome) in enumerate(PROFILES):
+            if vornic.process.poll() is not None:
+                vornic = e2e.Vornic(programs, vornic_program)
+            producer = start_owner(programs, producer_program, options, offers)
+            check_outcome(vornic, name, outcome)
+            if screenshots:
+                subprocess.run(["import", "-window", "root", os.path.join(screenshots, "%02d.png" % number)],
+                               check=True)
+            if vornic.process.poll() is None:
+                check_clear_clipboard(vornic, producer, name)
+            producer.stdin.close()
+            producer.wait(timeout=e2e.WAIT_SECONDS)
+            print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
     finally:
         programs.close()
     print("clipboard table: all profiles passed")

@@ -3,13 +3,10 @@
 // program, the producer named by VORNIC_CLIPBOARD_PRODUCER.
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <memory>
@@ -87,11 +84,10 @@ class QtBackend final : public ContractBackend {
   // program, a file manager or a dying owner would offer them.
   bool ProduceOnX11(const QString& program, ClipboardShape shape) {
     QStringList arguments;
+    QByteArray input;  // the offers' bytes, in their order
     const auto offer = [&](const QString& target, const QByteArray& bytes) {
-      const QString path = folder_.filePath(QString::number(arguments.size()));
-      QFile file(path);
-      EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-      arguments << target + QLatin1Char('=') + path;
+      arguments << target + QLatin1Char('=') + QString::number(bytes.size());
+      input += bytes;
     };
     const QByteArray files = "file:///home/user/report.pdf";
     switch (shape) {
@@ -117,10 +113,10 @@ class QtBackend final : public ContractBackend {
     }
     producer_ = std::make_unique<QProcess>();
     producer_->start(program, arguments);
+    producer_->write(input);
     return producer_->waitForReadyRead(10000) && producer_->readLine().trimmed() == "ready";
   }
 
-  QTemporaryDir folder_;
   std::unique_ptr<QProcess> producer_;  // ends when its input closes or it loses the clipboard
 };
 
