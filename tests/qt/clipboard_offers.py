@@ -1,7 +1,15 @@
-"""The test producer (clipboard_producer) that owns the X11 clipboard with
-the offers it is given, for the tests and the benchmarks."""
+"""The X11 clipboard's shapes and the test producer (clipboard_producer) that
+owns the clipboard with them, for the tests and the benchmarks."""
 
 import subprocess
+
+# One file copied in a file manager: the lists of files, and the text form
+# GTK 3 Nautilus adds to them.
+FILE_URI = b"file:///home/user/report.pdf"
+URI_LIST = {"text/uri-list": FILE_URI + b"\r\n"}
+GNOME_FILES = {"x-special/gnome-copied-files": b"copy\n" + FILE_URI, **URI_LIST}
+NAUTILUS_TEXT = b"x-special/nautilus-clipboard\ncopy\n" + FILE_URI + b"\n"
+NAUTILUS_FILES = {**GNOME_FILES, "UTF8_STRING": NAUTILUS_TEXT, "text/plain": NAUTILUS_TEXT}
 
 
 def start_producer(command, offers, start=subprocess.Popen, **options):

@@ -18,7 +18,7 @@ import sys
 import time
 
 import end_to_end_test as e2e
-from clipboard_offers import start_producer
+from clipboard_offers import GNOME_FILES, NAUTILUS_FILES, URI_LIST, start_producer
 
 NOTHING = ("nothing changes, no message",)
 LIMIT = ("the limit message",)
@@ -38,7 +38,6 @@ def fails(operation):
 
 
 JAPANESE = "日本語" * 16000  # 144000 bytes of UTF-8: three pieces, split inside characters
-FILE = b"file:///home/user/report.pdf"
 
 # name, producer options, {TARGET[:TYPE]: bytes}, outcome
 PROFILES = [
@@ -68,13 +67,9 @@ PROFILES = [
     ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
      counts(" = 5", "Grüße")),
     ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
-    ("text/uri-list only", [], {"text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
-    ("x-special/gnome-copied-files with text/uri-list", [],
-     {"x-special/gnome-copied-files": b"copy\nfile:///home/user/report.pdf",
-      "text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
-    ("GTK 3 Nautilus: files", [], {"x-special/gnome-copied-files": b"copy\n" + FILE, "text/uri-list": FILE + b"\r\n",
-     "UTF8_STRING": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n",
-     "text/plain": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n"}, NOTHING),
+    ("text/uri-list only", [], URI_LIST, NOTHING),
+    ("x-special/gnome-copied-files with text/uri-list", [], GNOME_FILES, NOTHING),
+    ("GTK 3 Nautilus: files", [], NAUTILUS_FILES, NOTHING),
     ("text/html only", [], {"text/html": b"<b>bold</b> text"}, NOTHING),
     ("10 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 10_000_000}, LIMIT),
     ("200 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 200_000_000}, LIMIT),

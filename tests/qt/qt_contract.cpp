@@ -55,7 +55,6 @@ class QtBackend final : public ContractBackend {
       return ProduceOnX11(producer, shape);
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString files = QStringLiteral("file:///home/user/report.pdf");
     auto* data = new QMimeData;
     switch (shape) {
       case ClipboardShape::Text:
@@ -65,8 +64,8 @@ class QtBackend final : public ContractBackend {
         data->setImageData(QImage(4, 4, QImage::Format_RGB32));
         break;
       case ClipboardShape::Files:  // as Dolphin copies them
-        data->setUrls({QUrl(files)});
-        data->setText(files);
+        data->setUrls({QUrl(qt::ToQString(kCopiedFile))});
+        data->setText(qt::ToQString(kCopiedFile));
         break;
       case ClipboardShape::LongerThanLimit:
         data->setText(QString(static_cast<qsizetype>(kClipboardLimit + 1), QLatin1Char('x')));
@@ -89,7 +88,7 @@ class QtBackend final : public ContractBackend {
       arguments << target + QLatin1Char('=') + QString::number(bytes.size());
       input += bytes;
     };
-    const QByteArray files = "file:///home/user/report.pdf";
+    const QByteArray files = qt::ToQString(kCopiedFile).toUtf8();
     switch (shape) {
       case ClipboardShape::Text:
         offer(QStringLiteral("UTF8_STRING"), qt::ToQString(kClipboardText).toUtf8());
