@@ -10,10 +10,12 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 import wine_clipboard
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "qt"))
+from clipboard_offers import start_producer  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
@@ -148,15 +150,12 @@ def median_with_clipboard_owner(program, benchmark, text, producer=None, counter
     """Runs one Qt benchmark on a private X server while another program,
     xclip or the producer command given, owns the clipboard with the given
     text. With a counter, returns its median too."""
-    with Xvfb() as x, tempfile.NamedTemporaryFile("w", suffix=".txt", newline="") as file:
-        file.write(text)
-        file.flush()
+    with Xvfb() as x:
         if producer:
-            owner = subprocess.Popen(producer + [f"UTF8_STRING={file.name}"], env=x.env(), stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE)
-            owner.stdout.readline()  # "ready"
+            owner = start_producer(producer, {"UTF8_STRING": text.encode()}, env=x.env())
         else:
-            owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", file.name], env=x.env())
+            owner = subprocess.Popen(["xclip", "-selection", "clipboard"], env=x.env(), stdin=subprocess.PIPE)
+            owner.communicate(text.encode())
             time.sleep(0.5)
         try:
             out = subprocess.run([program, f"--benchmark_filter={benchmark}", "--benchmark_format=json",

@@ -12,6 +12,7 @@
 #include "mainwindow/form1.h"
 #include "platform/headless/headless_services.h"
 #include "platform/text_conversion.h"
+#include "window_contract.h"
 
 namespace vornic {
 namespace {
@@ -101,7 +102,7 @@ TEST_F(VornicProgram, CountWithoutTextOnTheClipboardChangesNothing) {
        {ClipboardContents{}, ClipboardContents{.text = {}, .otherFormats = {"image"}},
         ClipboardContents{.text = {}, .otherFormats = {"files"}},
         // A file manager's text form of the files it copied.
-        ClipboardContents{.text = u"file:///home/user/a.txt", .otherFormats = {"files"}}}) {
+        ClipboardContents{.text = std::u16string(contract::kCopiedFile), .otherFormats = {"files"}}}) {
     ui.clipboard = contents;
     const std::size_t mark = ui.calls.size();
     ui.Click(Form1::Command1);

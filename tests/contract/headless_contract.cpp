@@ -24,7 +24,7 @@ class HeadlessBackend final : public ContractBackend {
   bool PutOnClipboard(ClipboardShape shape) override {
     const headless::ClipboardContents shapes[] = {{std::u16string(kClipboardText), {}},
                                                   {{}, {"image"}},
-                                                  {u"file:///home/user/report.pdf", {"files"}},
+                                                  {std::u16string(kCopiedFile), {"files"}},
                                                   {std::u16string(kClipboardLimit + 1, u'x'), {}},
                                                   {u"never read", {}}};
     services_->clipboard = shapes[static_cast<std::size_t>(shape)];

@@ -18,6 +18,8 @@ namespace vornic::contract {
 enum class ClipboardShape : std::uint8_t { Text, Picture, Files, LongerThanLimit, FailingRead };
 inline constexpr std::u16string_view kClipboardText = u"Hello, 世界\r\nline two";
 inline constexpr std::size_t kClipboardLimit = 50000;
+// A file copied in a file manager: file managers list it so, and some add it as text.
+inline constexpr std::u16string_view kCopiedFile = u"file:///home/user/report.pdf";
 
 class ContractBackend {
  public:

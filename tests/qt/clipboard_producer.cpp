@@ -2,10 +2,10 @@
 //
 //   clipboard_producer [--silent | --incr | --incr-no-size | --slow MS | --die-mid-incr]
 //                      [--refuse TARGET]... [--format-16 TARGET]... [--end-type TYPE]
-//                      TARGET[:TYPE]=FILE ...
+//                      TARGET[:TYPE]=SIZE ...
 //
 // Offers exactly the TARGETs named (and TARGETS, the list), each answered
-// with the bytes of its FILE as property type TYPE (default: TARGET).
+// with the next SIZE bytes of its input as property type TYPE (default: TARGET).
 // --silent never answers a request, as a hung program; --incr sends every
 // target's data in pieces (INCR); --incr-no-size announces them with size 0,
 // as Alacritty does; --slow waits MS before each piece; --die-mid-incr ends
@@ -22,8 +22,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -100,13 +98,13 @@ int main(int argc, char** argv) {
       mode = Mode::DieMidTransfer;
     } else {
       const auto equals = argument.rfind('=');  // a target may hold one: charset=...
-      if (equals == std::string_view::npos) Fail("expected TARGET[:TYPE]=FILE");
+      if (equals == std::string_view::npos) Fail("expected TARGET[:TYPE]=SIZE");
       const std::string_view names = argument.substr(0, equals);
       const auto colon = names.find(':');
-      std::ifstream file(std::string(argument.substr(equals + 1)), std::ios::binary);
-      if (!file) Fail("cannot read a data file");
+      std::string bytes(std::strtoul(argv[i] + equals + 1, nullptr, 10), '\0');
+      if (std::fread(bytes.data(), 1, bytes.size(), stdin) != bytes.size()) Fail("the input ended early");
       offers[Atom(names.substr(0, colon))] = {Atom(colon == std::string_view::npos ? names : names.substr(colon + 1)),
-                                              {std::istreambuf_iterator<char>(file), {}}};
+                                              std::move(bytes)};
     }
   }
 

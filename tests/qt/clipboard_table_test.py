@@ -15,10 +15,10 @@ each profile.
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 import end_to_end_test as e2e
+from clipboard_offers import GNOME_FILES, NAUTILUS_FILES, URI_LIST, start_producer
 
 NOTHING = ("nothing changes, no message",)
 LIMIT = ("the limit message",)
@@ -38,7 +38,6 @@ def fails(operation):
 
 
 JAPANESE = "日本語" * 16000  # 144000 bytes of UTF-8: three pieces, split inside characters
-FILE = b"file:///home/user/report.pdf"
 
 # name, producer options, {TARGET[:TYPE]: bytes}, outcome
 PROFILES = [
@@ -68,13 +67,9 @@ PROFILES = [
     ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
      counts(" = 5", "Grüße")),
     ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
-    ("text/uri-list only", [], {"text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
-    ("x-special/gnome-copied-files with text/uri-list", [],
-     {"x-special/gnome-copied-files": b"copy\nfile:///home/user/report.pdf",
-      "text/uri-list": b"file:///home/user/report.pdf\r\n"}, NOTHING),
-    ("GTK 3 Nautilus: files", [], {"x-special/gnome-copied-files": b"copy\n" + FILE, "text/uri-list": FILE + b"\r\n",
-     "UTF8_STRING": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n",
-     "text/plain": b"x-special/nautilus-clipboard\ncopy\n" + FILE + b"\n"}, NOTHING),
+    ("text/uri-list only", [], URI_LIST, NOTHING),
+    ("x-special/gnome-copied-files with text/uri-list", [], GNOME_FILES, NOTHING),
+    ("GTK 3 Nautilus: files", [], NAUTILUS_FILES, NOTHING),
     ("text/html only", [], {"text/html": b"<b>bold</b> text"}, NOTHING),
     ("10 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 10_000_000}, LIMIT),
     ("200 MB of text sent incrementally", ["--incr"], {"UTF8_STRING": b"a" * 200_000_000}, LIMIT),
@@ -89,33 +84,11 @@ PROFILES = [
 ]
 
 
-def owner_answers(seconds):
-    try:
-        return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
-                              timeout=seconds).returncode == 0
-    except subprocess.TimeoutExpired:
-        return False
-
-
-def start_producer(programs, producer_program, options, offers, folder):
+def start_owner(programs, producer_program, options, offers):
     if options is XCLIP:
         (target, data), = offers.items()
-        path = os.path.join(folder, "xclip")
-        with open(path, "wb") as file:
-            file.write(data)
-        owner = programs.start(["xclip", "-quiet", "-selection", "clipboard", "-t", target, "-i", path],
-                               stdin=subprocess.PIPE)
-        e2e.wait_for("xclip to own the clipboard", lambda: owner_answers(5))
-        return owner
-    arguments = []
-    for number, (target, data) in enumerate(offers.items()):
-        path = os.path.join(folder, str(number))
-        with open(path, "wb") as file:
-            file.write(data)
-        arguments.append(target + "=" + path)
-    producer = programs.start([producer_program] + options + arguments, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    e2e.check(producer.stdout.readline().strip() == b"ready", "the producer did not take the clipboard")
-    return producer
+        return e2e.put_on_clipboard(programs, data, target)
+    return start_producer([producer_program] + options, offers, start=programs.start)
 
 
 def check_outcome(vornic, name, outcome):
@@ -132,7 +105,7 @@ def check_outcome(vornic, name, outcome):
         e2e.check(e2e.answer_message_box(vornic) == e2e.LIMIT_MESSAGE_JAPANESE, name + ": limit message")
         e2e.wait_for(name + ": the limit notice", lambda: vornic.display() == (before, "制限に達しました。"))
         if kind == LIMIT_OWNER_GOES_ON[0]:
-            e2e.check(owner_answers(5), name + ": after the refusal the owner answers no one")
+            e2e.check(not e2e.clipboard_is_empty(), name + ": after the refusal the owner answers no one")
     elif kind == "counts":
         vornic.press_count()
         e2e.wait_for("%s: %s and its text" % (name, outcome[1]), lambda: vornic.display() == outcome[1:])
@@ -158,21 +131,20 @@ def main():
     screenshots = os.environ.get("VORNIC_SCREENSHOTS")
     programs = e2e.Desktop()
     try:
-        with tempfile.TemporaryDirectory() as folder:
-            vornic = e2e.Vornic(programs, vornic_program)
-            for number, (name, options, offers, outcome) in enumerate(PROFILES):
-                if vornic.process.poll() is not None:
-                    vornic = e2e.Vornic(programs, vornic_program)
-                producer = start_producer(programs, producer_program, options, offers, folder)
-                check_outcome(vornic, name, outcome)
-                if screenshots:
-                    subprocess.run(["import", "-window", "root", os.path.join(screenshots, "%02d.png" % number)],
-                                   check=True)
-                if vornic.process.poll() is None:
-                    check_clear_clipboard(vornic, producer, name)
-                producer.stdin.close()
-                producer.wait(timeout=e2e.WAIT_SECONDS)
-                print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
+        vornic = e2e.Vornic(programs, vornic_program)
+        for number, (name, options, offers, outcome) in enumerate(PROFILES):
+            if vornic.process.poll() is not None:
+                vornic = e2e.Vornic(programs, vornic_program)
+            producer = start_owner(programs, producer_program, options, offers)
+            check_outcome(vornic, name, outcome)
+            if screenshots:
+                subprocess.run(["import", "-window", "root", os.path.join(screenshots, "%02d.png" % number)],
+                               check=True)
+            if vornic.process.poll() is None:
+                check_clear_clipboard(vornic, producer, name)
+            producer.stdin.close()
+            producer.wait(timeout=e2e.WAIT_SECONDS)
+            print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
     finally:
         programs.close()
     print("clipboard table: all profiles passed")

@@ -89,6 +89,7 @@ def put_on_clipboard(desktop, data, target="UTF8_STRING"):
     owner.stdin.write(data)
     owner.stdin.close()
     wait_for("xclip to own the clipboard", lambda: clipboard_holds(target, data))
+    return owner
 
 
 def find_all(node, role, name=None):

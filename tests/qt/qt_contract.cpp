@@ -3,13 +3,10 @@
 // program, the producer named by VORNIC_CLIPBOARD_PRODUCER.
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <memory>
@@ -58,7 +55,6 @@ class QtBackend final : public ContractBackend {
       return ProduceOnX11(producer, shape);
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString files = QStringLiteral("file:///home/user/report.pdf");
     auto* data = new QMimeData;
     switch (shape) {
       case ClipboardShape::Text:
@@ -68,8 +64,8 @@ class QtBackend final : public ContractBackend {
         data->setImageData(QImage(4, 4, QImage::Format_RGB32));
         break;
       case ClipboardShape::Files:  // as Dolphin copies them
-        data->setUrls({QUrl(files)});
-        data->setText(files);
+        data->setUrls({QUrl(qt::ToQString(kCopiedFile))});
+        data->setText(qt::ToQString(kCopiedFile));
         break;
       case ClipboardShape::LongerThanLimit:
         data->setText(QString(static_cast<qsizetype>(kClipboardLimit + 1), QLatin1Char('x')));
@@ -87,13 +83,12 @@ class QtBackend final : public ContractBackend {
   // program, a file manager or a dying owner would offer them.
   bool ProduceOnX11(const QString& program, ClipboardShape shape) {
     QStringList arguments;
+    QByteArray input;  // the offers' bytes, in their order
     const auto offer = [&](const QString& target, const QByteArray& bytes) {
-      const QString path = folder_.filePath(QString::number(arguments.size()));
-      QFile file(path);
-      EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-      arguments << target + QLatin1Char('=') + path;
+      arguments << target + QLatin1Char('=') + QString::number(bytes.size());
+      input += bytes;
     };
-    const QByteArray files = "file:///home/user/report.pdf";
+    const QByteArray files = qt::ToQString(kCopiedFile).toUtf8();
     switch (shape) {
       case ClipboardShape::Text:
         offer(QStringLiteral("UTF8_STRING"), qt::ToQString(kClipboardText).toUtf8());
@@ -117,10 +112,10 @@ class QtBackend final : public ContractBackend {
     }
     producer_ = std::make_unique<QProcess>();
     producer_->start(program, arguments);
+    producer_->write(input);
     return producer_->waitForReadyRead(10000) && producer_->readLine().trimmed() == "ready";
   }
 
-  QTemporaryDir folder_;
   std::unique_ptr<QProcess> producer_;  // ends when its input closes or it loses the clipboard
 };
 
