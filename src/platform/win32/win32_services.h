@@ -41,7 +41,6 @@ class Win32Services final : public WindowInspection {
   Win32Services& operator=(Win32Services&&) = delete;
 
   // For the form window procedure.
-  void Dispatch(const LiveForm& form, int control, EventKind event);
   void ApplyDpi(LiveForm& form, UINT dpi);
   void FormDestroyed(const LiveForm& form);
   [[nodiscard]] HINSTANCE Instance() const { return instance_; }
