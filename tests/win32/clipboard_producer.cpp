@@ -115,7 +115,10 @@ const Profile kProfiles[] = {
     {"dib-no-owner", Owner::None, [] { return PutDib(false); }},
     {"dibv5", Owner::Window, [] { return PutDib(true); }},
     {"dibv5-no-owner", Owner::None, [] { return PutDib(true); }},
-    {"files", Owner::Window, [] { return PutFiles(kPaths); }},
+    {"files", Owner::Window, [] { return PutFiles(kPaths); }},  // as Explorer copies them
+    // As other file managers copy them: the paths as text too, a line each.
+    {"files-with-names", Owner::Window,
+     [] { return PutFiles(kPaths) && PutUnits(L"C:\\users\\Public\\a.txt\r\nC:\\users\\Public\\b.txt\0"sv); }},
     {"html", Owner::Window, [] { return PutHtml() && PutUnits(L"Bold text\0"sv); }},
     {"empty", Owner::Window, [] { return PutUnits(L"\0"sv); }},
     {"inner-nul", Owner::Window, [] { return PutUnits(L"ab\0cd\0"sv); }},
