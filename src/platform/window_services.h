@@ -73,8 +73,8 @@ class WindowServices {
   virtual ~WindowServices() = default;
 
   // Clipboard.
-  // Plain text, and no list of files: file managers add a text form of what
-  // they copy, which is not text the user copied.
+  // Plain text, and no list of files: many file managers add a text form of
+  // what they copy, which is not text the user copied.
   bool ClipboardHasText();
   // The text when it has at most maxLength code units. NoText when it has
   // gone since ClipboardHasText; a read that fails throws.

@@ -4,22 +4,14 @@
 // Usage: clipboard_producer.exe PROFILE[:N] READY_EVENT QUIT_EVENT
 // Sets READY_EVENT once the clipboard holds the profile (for an owner that
 // exits, once it has gone); exits 2 on failure.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// windows.h first
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "clipboard_blocks.h"
 
 namespace {
 
@@ -40,42 +32,18 @@ std::size_t g_units = 0;     // the N of PROFILE:N
   std::exit(2);
 }
 
-HGLOBAL Block(const void* bytes, std::size_t size) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (memory == nullptr) Fail("GlobalAlloc");
-  if (size > 0) {
-    void* data = GlobalLock(memory);
-    if (data == nullptr) Fail("GlobalLock");
-    std::memcpy(data, bytes, size);
-    GlobalUnlock(memory);
-  }
-  return memory;
+using namespace vornic_test;
+
+// N units of text and a NUL.
+bool PutLongText() {
+  return PutBlock(CF_UNICODETEXT, (g_units + 1) * sizeof(wchar_t), [](void* data) {
+    auto* units = static_cast<wchar_t*>(data);
+    std::fill_n(units, g_units, L'x');
+    units[g_units] = L'\0';
+  });
 }
 
-// Exactly these code units: a terminating NUL only where the text has one.
-HGLOBAL Units(std::wstring_view units) { return Block(units.data(), units.size() * sizeof(wchar_t)); }
-HGLOBAL Bytes(std::string_view bytes) { return Block(bytes.data(), bytes.size()); }
-
-// A null handle announces the format for rendering later; its result is
-// null on success too.
-void Put(UINT format, HANDLE data) {
-  if (SetClipboardData(format, data) == nullptr && data != nullptr) Fail("SetClipboardData");
-}
-
-// N units of text and a NUL, written in place: the block may be hundreds
-// of megabytes.
-HGLOBAL LongText() {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (g_units + 1) * sizeof(wchar_t));
-  if (memory == nullptr) Fail("GlobalAlloc");
-  auto* units = static_cast<wchar_t*>(GlobalLock(memory));
-  if (units == nullptr) Fail("GlobalLock");
-  std::fill_n(units, g_units, L'x');
-  units[g_units] = L'\0';
-  GlobalUnlock(memory);
-  return memory;
-}
-
-HGLOBAL Dib(bool v5) {
+bool PutDib(bool v5) {
   const DWORD headerSize = v5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER);
   std::string block(headerSize + 4 * 4 * 4, '\x7f');
   BITMAPV5HEADER header{};
@@ -88,22 +56,11 @@ HGLOBAL Dib(bool v5) {
   header.bV5SizeImage = 4 * 4 * 4;
   header.bV5CSType = 0x73524742;  // LCS_sRGB, "sRGB"
   std::memcpy(block.data(), &header, headerSize);
-  return Bytes(block);
-}
-
-HGLOBAL DroppedFiles() {
-  const std::wstring_view files{L"C:\\users\\Public\\a.txt\0C:\\users\\Public\\b.txt\0\0", 47};
-  std::string block(sizeof(DROPFILES), '\0');
-  DROPFILES header{};
-  header.pFiles = sizeof(DROPFILES);
-  header.fWide = TRUE;
-  std::memcpy(block.data(), &header, sizeof header);
-  block.append(reinterpret_cast<const char*>(files.data()), files.size() * sizeof(wchar_t));
-  return Bytes(block);
+  return PutBytes(v5 ? CF_DIBV5 : CF_DIB, block);
 }
 
 // The clipboard's HTML format, as browsers put it beside the plain text.
-HGLOBAL Html() {
+bool PutHtml() {
   const std::string fragment = "<b>Bold</b> text";
   const std::string head =
       "Version:0.9\r\nStartHTML:0000000000\r\nEndHTML:0000000000\r\n"
@@ -118,54 +75,56 @@ HGLOBAL Html() {
   patch("EndHTML:", html.size());
   patch("StartFragment:", html.find(fragment));
   patch("EndFragment:", html.find(fragment) + fragment.size());
-  return Bytes(html + '\0');
+  return PutBytes(RegisterClipboardFormatW(L"HTML Format"), html + '\0');
 }
 
 // Each profile fills the open, emptied clipboard.
 struct Profile {
   const char* name;
   Owner owner;
-  void (*put)();
+  bool (*put)();
 };
 
 using namespace std::string_view_literals;
 
+constexpr std::wstring_view kPaths = L"C:\\users\\Public\\a.txt\0C:\\users\\Public\\b.txt"sv;
+
 const Profile kProfiles[] = {
-    {"unicode", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"Hello, 世界\r\nline two\0"sv)); }},
-    {"ansi", Owner::Window, [] { Put(CF_TEXT, Bytes("Plain ANSI text\r\n\0"sv)); }},
+    {"unicode", Owner::Window, [] { return PutUnits(L"Hello, 世界\r\nline two\0"sv); }},
+    {"ansi", Owner::Window, [] { return PutBytes(CF_TEXT, "Plain ANSI text\r\n\0"sv); }},
     {"ansi-japanese", Owner::Window,
      [] {
        // "日本語のテキスト" CR LF "です" in code page 932, from a Japanese program.
-       Put(CF_TEXT, Bytes("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x65\x83\x4c\x83\x58\x83\x67\r\n\x82\xc5\x82\xb7\0"sv));
        const LCID japanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
-       Put(CF_LOCALE, Block(&japanese, sizeof japanese));
+       return PutBytes(CF_TEXT,
+                       "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x65\x83\x4c\x83\x58\x83\x67\r\n\x82\xc5\x82\xb7\0"sv) &&
+              PutBytes(CF_LOCALE, &japanese, sizeof japanese);
      }},
-    {"oem", Owner::Window, [] { Put(CF_OEMTEXT, Bytes("OEM text\0"sv)); }},
+    {"oem", Owner::Window, [] { return PutBytes(CF_OEMTEXT, "OEM text\0"sv); }},
     {"delayed", Owner::Window,
      [] {
        g_delayedText = L"rendered late";
-       Put(CF_UNICODETEXT, nullptr);
+       return Announce(CF_UNICODETEXT);
      }},
-    {"never-renders", Owner::Ignoring, [] { Put(CF_UNICODETEXT, nullptr); }},
-    {"owner-exited", Owner::Exited, [] { Put(CF_UNICODETEXT, nullptr); }},
-    {"gone-before-read", Owner::Closing, [] { Put(CF_UNICODETEXT, nullptr); }},
-    {"bitmap", Owner::Window, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
-    {"bitmap-no-owner", Owner::None, [] { Put(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr)); }},
-    {"dib", Owner::Window, [] { Put(CF_DIB, Dib(false)); }},
-    {"dib-no-owner", Owner::None, [] { Put(CF_DIB, Dib(false)); }},
-    {"dibv5", Owner::Window, [] { Put(CF_DIBV5, Dib(true)); }},
-    {"dibv5-no-owner", Owner::None, [] { Put(CF_DIBV5, Dib(true)); }},
-    {"files", Owner::Window, [] { Put(CF_HDROP, DroppedFiles()); }},
-    {"html", Owner::Window,
-     [] {
-       Put(RegisterClipboardFormatW(L"HTML Format"), Html());
-       Put(CF_UNICODETEXT, Units(L"Bold text\0"sv));
-     }},
-    {"empty", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"\0"sv)); }},
-    {"inner-nul", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"ab\0cd\0"sv)); }},
-    {"unterminated", Owner::Window, [] { Put(CF_UNICODETEXT, Units(L"abcd"sv)); }},
-    {"over-limit", Owner::Window, [] { Put(CF_UNICODETEXT, Units(std::wstring(50001, L'x') + L'\0')); }},
-    {"long", Owner::Window, [] { Put(CF_UNICODETEXT, LongText()); }},
+    {"never-renders", Owner::Ignoring, [] { return Announce(CF_UNICODETEXT); }},
+    {"owner-exited", Owner::Exited, [] { return Announce(CF_UNICODETEXT); }},
+    {"gone-before-read", Owner::Closing, [] { return Announce(CF_UNICODETEXT); }},
+    {"bitmap", Owner::Window, PutBitmap},
+    {"bitmap-no-owner", Owner::None, PutBitmap},
+    {"dib", Owner::Window, [] { return PutDib(false); }},
+    {"dib-no-owner", Owner::None, [] { return PutDib(false); }},
+    {"dibv5", Owner::Window, [] { return PutDib(true); }},
+    {"dibv5-no-owner", Owner::None, [] { return PutDib(true); }},
+    {"files", Owner::Window, [] { return PutFiles(kPaths); }},  // as Explorer copies them
+    // As other file managers copy them: the paths as text too, a line each.
+    {"files-with-names", Owner::Window,
+     [] { return PutFiles(kPaths) && PutUnits(L"C:\\users\\Public\\a.txt\r\nC:\\users\\Public\\b.txt\0"sv); }},
+    {"html", Owner::Window, [] { return PutHtml() && PutUnits(L"Bold text\0"sv); }},
+    {"empty", Owner::Window, [] { return PutUnits(L"\0"sv); }},
+    {"inner-nul", Owner::Window, [] { return PutUnits(L"ab\0cd\0"sv); }},
+    {"unterminated", Owner::Window, [] { return PutUnits(L"abcd"sv); }},
+    {"over-limit", Owner::Window, [] { return PutUnits(std::wstring(50001, L'x') + L'\0'); }},
+    {"long", Owner::Window, PutLongText},
 };
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -174,7 +133,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   if (message == WM_RENDERFORMAT && wParam == CF_UNICODETEXT && !g_delayedText.empty()) {
-    Put(CF_UNICODETEXT, Units(std::wstring_view{g_delayedText.c_str(), g_delayedText.size() + 1}));
+    PutUnits({g_delayedText.c_str(), g_delayedText.size() + 1});
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -213,10 +172,7 @@ int main(int argc, char** argv) {
                              windowClass.hInstance, nullptr);
     if (window == nullptr) Fail("CreateWindowEx");
   }
-  if (!OpenClipboard(window)) Fail("OpenClipboard");
-  if (!EmptyClipboard()) Fail("EmptyClipboard");
-  profile->put();
-  if (!CloseClipboard()) Fail("CloseClipboard");
+  if (!FillClipboard(window, profile->put)) Fail("putting the profile");
 
   if (profile->owner == Owner::Exited) {
     DestroyWindow(window);  // WM_RENDERALLFORMATS goes unanswered

@@ -53,6 +53,8 @@ const Profile kProfiles[] = {
     {"dibv5", kNothing, nullptr, nullptr},
     {"dibv5-no-owner", kNothing, nullptr, nullptr},
     {"files", kNothing, nullptr, nullptr},
+    // Files are no text, whatever text comes with them.
+    {"files-with-names", kNothing, nullptr, nullptr},
     // HTML beside its plain text: the plain text counts.
     {"html", kCounts, L"Bold text", L" = 9"},
     {"empty", kCounts, L"", L" = 0"},

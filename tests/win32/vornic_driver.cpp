@@ -1,9 +1,9 @@
 #include "vornic_driver.h"
 
-#include <cstring>
 #include <sstream>
 #include <stdexcept>
 
+#include "clipboard_blocks.h"
 #include "menu_probe.h"
 
 namespace vornic_test {
@@ -98,32 +98,17 @@ void Clipboard::Open() const {
 void Clipboard::Close() const { CloseClipboard(); }
 
 void Clipboard::SetText(const std::wstring& units) const {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (units.size() + 1) * sizeof(wchar_t));
-  if (memory == nullptr) throw std::runtime_error("GlobalAlloc failed");
-  auto* data = static_cast<wchar_t*>(GlobalLock(memory));
-  std::memcpy(data, units.data(), units.size() * sizeof(wchar_t));
-  data[units.size()] = L'\0';
-  GlobalUnlock(memory);
-  Open();
-  EmptyClipboard();
-  const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-  Close();
-  if (!set) throw std::runtime_error("SetClipboardData failed");
+  if (!FillClipboard(owner_, [&] { return PutUnits({units.c_str(), units.size() + 1}); })) {
+    throw std::runtime_error("cannot put the text on the clipboard");
+  }
 }
 
 void Clipboard::SetBitmapOnly() const {
-  HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
-  Open();
-  EmptyClipboard();
-  const bool set = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
-  Close();
-  if (!set) throw std::runtime_error("SetClipboardData failed");
+  if (!FillClipboard(owner_, PutBitmap)) throw std::runtime_error("cannot put the bitmap on the clipboard");
 }
 
 void Clipboard::Clear() const {
-  Open();
-  EmptyClipboard();
-  Close();
+  if (!FillClipboard(owner_, [] { return true; })) throw std::runtime_error("cannot empty the clipboard");
 }
 
 // VornicProcess --------------------------------------------------------------

@@ -1,13 +1,11 @@
 // The window contract on the Win32 backend, in this process (under Wine here).
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "contract/window_contract.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_services.h"
-// windows.h first
-#include <shlobj.h>
+#include "win32/clipboard_blocks.h"
 
 namespace vornic::contract {
 namespace {
@@ -37,16 +35,22 @@ void CALLBACK PollForBox(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, 
   EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
 }
 
-HGLOBAL Block(const void* bytes, std::size_t size) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (memory != nullptr) {
-    std::memcpy(GlobalLock(memory), bytes, size);
-    GlobalUnlock(memory);
+bool Put(ClipboardShape shape) {
+  using namespace vornic_test;
+  switch (shape) {
+    case ClipboardShape::Text:
+      return PutUnits(std::u16string(kClipboardText) + u'\0');
+    case ClipboardShape::Picture:
+      return PutBitmap();
+    case ClipboardShape::Files:
+      return PutFiles(L"C:\\users\\Public\\report.pdf");
+    case ClipboardShape::LongerThanLimit:
+      return PutUnits(std::u16string(kClipboardLimit + 1, u'x') + u'\0');
+    case ClipboardShape::FailingRead:
+      return Announce(CF_UNICODETEXT);  // never rendered
   }
-  return memory;
+  return false;
 }
-
-HGLOBAL Units(const std::u16string& text) { return Block(text.c_str(), (text.size() + 1) * sizeof(char16_t)); }
 
 // An owner that announces text for later and never renders it.
 LRESULT CALLBACK NeverRenders(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,34 +94,7 @@ class Win32Backend final : public ContractBackend {
       owner_ = CreateWindowExW(0, windowClass.lpszClassName, L"owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                windowClass.hInstance, nullptr);
     }
-    if (owner_ == nullptr || !OpenClipboard(owner_) || !EmptyClipboard()) return false;
-    HANDLE data = nullptr;
-    UINT format = CF_UNICODETEXT;
-    switch (shape) {
-      case ClipboardShape::Text:
-        data = Units(std::u16string(kClipboardText));
-        break;
-      case ClipboardShape::Picture:
-        data = CreateBitmap(1, 1, 1, 32, nullptr);
-        format = CF_BITMAP;
-        break;
-      case ClipboardShape::Files: {
-        DROPFILES header{sizeof(DROPFILES), {}, FALSE, TRUE};
-        std::string drop(reinterpret_cast<const char*>(&header), sizeof header);
-        constexpr char16_t kFiles[] = u"C:\\users\\Public\\report.pdf\0";  // a list ends with an empty name
-        drop.append(reinterpret_cast<const char*>(kFiles), sizeof kFiles);
-        data = Block(drop.data(), drop.size());
-        format = CF_HDROP;
-        break;
-      }
-      case ClipboardShape::LongerThanLimit:
-        data = Units(std::u16string(kClipboardLimit + 1, u'x'));
-        break;
-      case ClipboardShape::FailingRead:
-        break;  // announced, to be rendered later: never
-    }
-    const bool put = SetClipboardData(format, data) != nullptr || data == nullptr;
-    return CloseClipboard() && put;
+    return owner_ != nullptr && vornic_test::FillClipboard(owner_, [&] { return Put(shape); });
   }
 
  private:

@@ -87,19 +87,26 @@ bool ListsFormat(UINT format) {
   }
 }
 
+// CF_TEXT is listed whenever any text is: Windows converts between the text
+// formats on demand. Files are no text, whatever text form a file manager
+// puts beside CF_HDROP (Explorer puts none).
+bool ListsPlainText() { return ListsFormat(CF_TEXT) && !ListsFormat(CF_HDROP); }
+
 }  // namespace
 
-// CF_TEXT is listed whenever any text is: Windows converts between the text
-// formats on demand.
 bool Win32Services::DoClipboardHasText() {
   OpenClipboardSession clipboard;
-  const bool listed = ListsFormat(CF_TEXT);
+  const bool listed = ListsPlainText();
   clipboard.Close();
   return listed;
 }
 
 ClipboardText Win32Services::DoClipboardGetText(std::size_t maxLength) {
   OpenClipboardSession clipboard;
+  if (!ListsPlainText()) {
+    clipboard.Close();
+    return ClipboardText::None();
+  }
   SetLastError(ERROR_SUCCESS);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (data == nullptr) {

@@ -59,10 +59,6 @@ void Win32Services::DoEndProgram(int exitStatus) {
   PostQuitMessage(exitStatus);
 }
 
-void Win32Services::Dispatch(const LiveForm& form, int control, EventKind event) {
-  DispatchEvent(*this, *form.definition, control, event);
-}
-
 // Runs until the program's last window is gone (not only Form1), or until
 // EndProgram.
 int Win32Services::DoRunEventLoop() {

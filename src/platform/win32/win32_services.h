@@ -5,8 +5,9 @@
 //   top-level window with a real menu bar and standard controls (BUTTON,
 //   multi-line EDIT, STATIC); twips become pixels at the window's DPI, and a
 //   DPI change re-creates the fonts and re-places the controls; the clipboard
-//   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats, in
-//   place: a text over the limit is refused without a copy.
+//   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats and
+//   CF_HDROP is not, in place: a text over the limit is refused without a
+//   copy.
 // Does not: give screen readers the tables' accessibleName (controls are read
 //   by their captions only).
 // Quirks: timers tick no faster than every 15 ms, Windows' clock tick (Wine
@@ -41,7 +42,6 @@ class Win32Services final : public WindowInspection {
   Win32Services& operator=(Win32Services&&) = delete;
 
   // For the form window procedure.
-  void Dispatch(const LiveForm& form, int control, EventKind event);
   void ApplyDpi(LiveForm& form, UINT dpi);
   void FormDestroyed(const LiveForm& form);
   [[nodiscard]] HINSTANCE Instance() const { return instance_; }

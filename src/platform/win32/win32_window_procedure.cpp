@@ -1,6 +1,6 @@
 // The form window: its class and its procedure, one small function per
-// message. Events go to Vornic through Win32Services::Dispatch; nothing here
-// may let an exception reach the system's message loop.
+// message. Events go to Vornic through DispatchEvent; nothing here may let an
+// exception reach the system's message loop.
 #include <algorithm>
 #include <cmath>
 
@@ -45,7 +45,7 @@ LRESULT Reported(Win32Services& services, LRESULT fallback, Handler&& handler) {
   return result;
 }
 
-// The handler may unload this very form: `form` is not touched after Dispatch.
+// The handler may unload this very form: `form` is not touched after DispatchEvent.
 LRESULT OnCommand(LiveForm& form, WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   const int code = HIWORD(wParam);
@@ -53,20 +53,20 @@ LRESULT OnCommand(LiveForm& form, WPARAM wParam, LPARAM lParam) {
     const int index = ControlIndex(form, id, kFirstControlId);
     // BN_CLICKED and STN_CLICKED are both 0.
     if (index >= 0 && code == BN_CLICKED && IsClickable(form.Definition(static_cast<std::size_t>(index)).kind)) {
-      form.services->Dispatch(form, index, EventKind::Clicked);
+      DispatchEvent(*form.services, *form.definition, index, EventKind::Clicked);
     }
     return 0;
   }
   const int index = ControlIndex(form, id, kFirstMenuItemId);
   if (index >= 0 && code == 0 && form.Definition(static_cast<std::size_t>(index)).kind == ControlKind::MenuItem) {
-    form.services->Dispatch(form, index, EventKind::MenuChosen);
+    DispatchEvent(*form.services, *form.definition, index, EventKind::MenuChosen);
   }
   return 0;
 }
 
 LRESULT OnTimer(LiveForm& form, WPARAM timerId) {
   const int index = ControlIndex(form, static_cast<int>(timerId), kFirstControlId);
-  if (index >= 0) form.services->Dispatch(form, index, EventKind::TimerTick);
+  if (index >= 0) DispatchEvent(*form.services, *form.definition, index, EventKind::TimerTick);
   return 0;
 }
 
