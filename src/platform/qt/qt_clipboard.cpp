@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard_targets.h"
 #include "platform/window_system_error.h"
 #include "platform/x11/x11_clipboard.h"
-#include "platform/x11/x11_clipboard_text.h"
 #include "qt_services.h"
 #include "qt_widgets.h"
 
@@ -38,7 +38,7 @@ const QMimeData* QtPlainText(const QClipboard& clipboard) {
   if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) return nullptr;
   std::vector<std::string> offered;
   for (const QString& format : data->formats()) offered.push_back(format.toStdString());
-  return x11::TextTargetsToAsk(offered).empty() ? nullptr : data;
+  return TextTargetsToAsk(offered).empty() ? nullptr : data;
 }
 
 }  // namespace

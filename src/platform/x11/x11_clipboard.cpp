@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/window_system_error.h"
-#include "platform/x11/x11_clipboard_text.h"
+#include "platform/x11/x11_text_decoding.h"
 
 namespace vornic::x11 {
 
