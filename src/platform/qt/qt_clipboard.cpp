@@ -77,21 +77,21 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
 void QtWindowServices::StartDrain(std::unique_ptr<x11::ClipboardRead> read) {
   StopDrain();
   drainNotifier_ = std::make_unique<QSocketNotifier>(read->FileDescriptor(), QSocketNotifier::Read);
-  draining_ = std::move(read);
+  drainingRead_ = std::move(read);
   QObject::connect(drainNotifier_.get(), &QSocketNotifier::activated, [this] {
-    if (!draining_ || !draining_->DrainPieces()) StopDrain();
+    if (!drainingRead_ || !drainingRead_->DrainPieces()) StopDrain();
   });
   // The notifier's context: a drain replaced before then cancels it.
   QTimer::singleShot(x11::kDrainTime, drainNotifier_.get(), [this] { StopDrain(); });
   // Earlier round trips may have queued pieces already: no socket signals them.
-  if (!draining_->DrainPieces()) StopDrain();
+  if (!drainingRead_->DrainPieces()) StopDrain();
 }
 
 // The notifier may be the one signalling: it is disabled, not deleted, until
 // the next drain or the program's end.
 void QtWindowServices::StopDrain() {
   if (drainNotifier_) drainNotifier_->setEnabled(false);
-  draining_.reset();
+  drainingRead_.reset();
 }
 
 void QtWindowServices::DoClipboardClear() {
