@@ -82,7 +82,7 @@ void QtWindowServices::StartDrain(std::unique_ptr<x11::ClipboardRead> read) {
     if (!drainingRead_ || !drainingRead_->DrainPieces()) StopDrain();
   });
   // The notifier's context: a drain replaced before then cancels it.
-  QTimer::singleShot(x11::kDrainTime, drainNotifier_.get(), [this] { StopDrain(); });
+  QTimer::singleShot(drainingRead_->DrainTimeLeft(), drainNotifier_.get(), [this] { StopDrain(); });
   // Earlier round trips may have queued pieces already: no socket signals them.
   if (!drainingRead_->DrainPieces()) StopDrain();
 }

@@ -25,6 +25,9 @@ namespace {
 // that sends slowly piece by piece must not hold the window longer.
 constexpr std::chrono::milliseconds kReadTime{5000};
 
+// An owner that never ends a refused transfer holds the connection no longer.
+constexpr std::chrono::seconds kDrainTime{30};
+
 // Real owners list a dozen targets or so.
 constexpr std::uint32_t kMostTargets = 1024;
 
@@ -150,28 +153,27 @@ class ClipboardRead::Session {
     return ClipboardText::None();
   }
 
-  // Only each piece's size is asked, to see the empty last one: the bytes
-  // stay in the X server until deleting them asks for the next piece.
   bool DrainPieces() {
     xcb_connection_t* c = connection_.get();
-    while (drainedProperty_ != XCB_NONE) {
+    while (Draining()) {
+      // On every pass: an owner that never stops sending must not hold the
+      // event loop either.
+      if (std::chrono::steady_clock::now() >= drainDeadline_) {
+        drainedProperty_ = XCB_NONE;
+        break;
+      }
       const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)};
       if (!event) break;
-      if (IsOwnerGone(*event)) drainedProperty_ = XCB_NONE;
-      if (drainedProperty_ == XCB_NONE || !IsNewPiece(*event, drainedProperty_)) continue;
-      const xcb_get_property_cookie_t size =
-          xcb_get_property(c, 0, window_, drainedProperty_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
-      xcb_delete_property(c, window_, drainedProperty_);
-      xcb_flush(c);
-      const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, size, nullptr));
-      if (!reply || reply->bytes_after == 0) drainedProperty_ = XCB_NONE;  // the empty last piece
+      DropPiece(*event);
     }
-    if (xcb_connection_has_error(c) != 0 || std::chrono::steady_clock::now() >= drainDeadline_)
-      drainedProperty_ = XCB_NONE;
-    return drainedProperty_ != XCB_NONE;
+    if (xcb_connection_has_error(c) != 0) drainedProperty_ = XCB_NONE;
+    return Draining();
   }
 
   [[nodiscard]] bool Draining() const { return drainedProperty_ != XCB_NONE; }
+  [[nodiscard]] std::chrono::milliseconds DrainTimeLeft() const {
+    return std::chrono::ceil<std::chrono::milliseconds>(drainDeadline_ - std::chrono::steady_clock::now());
+  }
   [[nodiscard]] int FileDescriptor() const { return xcb_get_file_descriptor(connection_.get()); }
 
  private:
@@ -250,6 +252,20 @@ class ClipboardRead::Session {
     xcb_flush(connection_.get());
     drainedProperty_ = property;
     drainDeadline_ = std::chrono::steady_clock::now() + kDrainTime;
+  }
+
+  // Only the piece's size is asked, to see the empty last one: its bytes stay
+  // in the X server until deleting them asks for the next piece.
+  void DropPiece(const xcb_generic_event_t& event) {
+    if (IsOwnerGone(event)) drainedProperty_ = XCB_NONE;
+    if (!Draining() || !IsNewPiece(event, drainedProperty_)) return;
+    xcb_connection_t* c = connection_.get();
+    const xcb_get_property_cookie_t size =
+        xcb_get_property(c, 0, window_, drainedProperty_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+    xcb_delete_property(c, window_, drainedProperty_);
+    xcb_flush(c);
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, size, nullptr));
+    if (!reply || reply->bytes_after == 0) drainedProperty_ = XCB_NONE;  // the empty last piece
   }
 
   void WaitForPiece(xcb_atom_t property) {
@@ -356,6 +372,8 @@ bool ClipboardRead::HasText() { return !TextTargetsToAsk(session_->OfferedTarget
 ClipboardText ClipboardRead::Text(std::size_t maxLength) { return session_->Text(maxLength); }
 
 bool ClipboardRead::Draining() const { return session_->Draining(); }
+
+std::chrono::milliseconds ClipboardRead::DrainTimeLeft() const { return session_->DrainTimeLeft(); }
 
 int ClipboardRead::FileDescriptor() const { return session_->FileDescriptor(); }
 
