@@ -62,7 +62,7 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   if (ReadsX11Clipboard(clipboard)) {
     if (!read) read = std::make_unique<x11::ClipboardRead>();
     ClipboardText text = read->Text(maxLength);
-    if (text.found == ClipboardText::Found::LongerThanLimit && read->Draining()) StartDrain(std::move(read));
+    if (read->Draining()) StartDrain(std::move(read));
     return text;
   }
   // The owner may have gone or changed the clipboard since the format test:
@@ -72,8 +72,8 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   return data != nullptr ? ClipboardText::Of(ToU16String(data->text())) : ClipboardText::None();
 }
 
-// The rest of a refused transfer is dropped from the event loop, so the limit
-// message comes at once and runs the loop meanwhile.
+// The rest of a refused transfer is dropped from the event loop, so Vornic
+// answers at once; the limit message runs the loop meanwhile.
 void QtWindowServices::StartDrain(std::unique_ptr<x11::ClipboardRead> read) {
   StopDrain();
   drainNotifier_ = std::make_unique<QSocketNotifier>(read->FileDescriptor(), QSocketNotifier::Read);

@@ -143,6 +143,7 @@ class ClipboardRead::Session {
   ClipboardText Text(std::size_t maxLength) {
     const std::vector<std::string>& offered = OfferedTargets();
     for (const std::size_t chosen : TextTargetsToAsk(offered)) {
+      FinishDrain();  // the owner may answer no one else until then
       const xcb_atom_t target = offeredAtoms_[chosen];
       const Answer answer = Convert(target);
       if (answer == Answer::NoOwner) return ClipboardText::None();  // gone since it offered the text
@@ -220,8 +221,9 @@ class ClipboardRead::Session {
 
   // Deleting the property asks for the next piece; an empty piece ends the
   // transfer and may carry any type, so the first piece's type counts. Past
-  // the cap the rest is drained, never read: walking away would leave an
-  // owner that serves one transfer at a time (xclip) stuck for good.
+  // the cap, or when the first piece is no text, the rest is drained, never
+  // read: walking away would leave an owner that serves one transfer at a
+  // time (xclip) stuck for good.
   std::optional<ClipboardText> TakeIncrements(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
     xcb_delete_property(connection_.get(), window_, property);
     xcb_flush(connection_.get());
@@ -234,7 +236,10 @@ class ClipboardRead::Session {
       const PropertyValue piece = Take(property, 0);
       if (piece.size == 0) break;
       if (!encoding) {
-        if (piece.format != 8) return std::nullopt;
+        if (piece.format != 8) {
+          StartDrain(property);
+          return std::nullopt;
+        }
         encoding = EncodingOf(piece.type, asked);
         cap = ByteCap(*encoding, maxLength);
       }
@@ -252,6 +257,16 @@ class ClipboardRead::Session {
     xcb_flush(connection_.get());
     drainedProperty_ = property;
     drainDeadline_ = std::chrono::steady_clock::now() + kDrainTime;
+  }
+
+  // Before the owner is asked again, within the read's own time.
+  void FinishDrain() {
+    while (Draining()) {
+      const Reply<xcb_generic_event_t> event =
+          WaitFor([&](const xcb_generic_event_t& e) { return IsNewPiece(e, drainedProperty_); });
+      if (!event) throw OwnerTooSlow();
+      DropPiece(*event);
+    }
   }
 
   // Only the piece's size is asked, to see the empty last one: its bytes stay

@@ -34,9 +34,9 @@ class ClipboardRead {
   // the owner does not finish sending before the deadline or stops midway.
   ClipboardText Text(std::size_t maxLength);
 
-  // After Text refused an incremental transfer: the rest is still to come.
-  // Some owners (xclip) serve no one else until a transfer ends, so its
-  // pieces are taken and dropped, unread, as they come.
+  // After Text refused an incremental transfer (too long, or no text): the
+  // rest is still to come. Some owners (xclip) serve no one else until a
+  // transfer ends, so its pieces are taken and dropped, unread, as they come.
   [[nodiscard]] bool Draining() const;
   // Until the drain gives up on an owner that never ends the transfer.
   [[nodiscard]] std::chrono::milliseconds DrainTimeLeft() const;
