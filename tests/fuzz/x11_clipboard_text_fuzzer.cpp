@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/x11/x11_clipboard_text.h"
+#include "platform/clipboard_targets.h"
+#include "platform/x11/x11_text_decoding.h"
 
 namespace vornic {
 namespace {
@@ -31,8 +32,8 @@ bool IsWellFormed(std::u16string_view text) {
 }  // namespace vornic
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using vornic::ClipboardTextEncoding;
   using vornic::Require;
-  using vornic::x11::ClipboardTextEncoding;
   // The bytes in a block of exactly their size, so a read past it is reported.
   const auto block = std::make_unique<char[]>(size);
   for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<char>(data[i]);
@@ -61,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   offered.push_back(name);
-  for (const std::size_t chosen : vornic::x11::TextTargetsToAsk(offered)) {
+  for (const std::size_t chosen : vornic::TextTargetsToAsk(offered)) {
     Require(chosen < offered.size(), "the chosen target was offered");
-    Require(vornic::x11::TextEncodingOf(offered[chosen]).has_value(), "the chosen target is plain text");
+    Require(vornic::TextEncodingOf(offered[chosen]).has_value(), "the chosen target is plain text");
   }
   return 0;
 }

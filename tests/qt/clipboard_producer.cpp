@@ -1,6 +1,6 @@
 // Puts data on the X11 clipboard the way other programs do, for the tests.
 //
-//   clipboard_producer [--silent | --incr | --incr-no-size | --slow MS | --die-mid-incr]
+//   clipboard_producer [--silent | --incr | --incr-no-size | --slow MS | --die-mid-incr | --one-at-a-time]
 //                      [--refuse TARGET]... [--format-16 TARGET]... [--end-type TYPE]
 //                      TARGET[:TYPE]=SIZE ...
 //
@@ -9,11 +9,13 @@
 // --silent never answers a request, as a hung program; --incr sends every
 // target's data in pieces (INCR); --incr-no-size announces them with size 0,
 // as Alacritty does; --slow waits MS before each piece; --die-mid-incr ends
-// the program after the first piece. --refuse answers None for that listed
-// target; --format-16 sends that target's bytes as 16-bit items, as no text
-// is sent; --end-type gives the empty piece that ends an incremental transfer
-// that type (any type may stand there). Prints "ready" once it owns the clipboard, and runs until it loses
-// the clipboard or its standard input is closed.
+// the program after the first piece; --one-at-a-time sends in pieces and
+// drops every request while a transfer is unfinished, as xclip does.
+// --refuse answers None for that listed target; --format-16 sends that
+// target's bytes (or pieces) as 16-bit items, as no text is sent; --end-type
+// gives the empty piece that ends an incremental transfer that type (any type
+// may stand there). Prints "ready" once it owns the clipboard, and runs until
+// it loses the clipboard or its standard input is closed.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -33,7 +35,7 @@ namespace {
 
 constexpr std::size_t kPieceSize = 64 * 1024;
 
-enum class Mode : std::uint8_t { Answer, Silent, Incremental, DieMidTransfer };
+enum class Mode : std::uint8_t { Answer, Silent, Incremental, DieMidTransfer, OneAtATime };
 
 struct Offer {
   xcb_atom_t type;
@@ -43,6 +45,7 @@ struct Offer {
 struct Transfer {
   const Offer* offer;
   std::size_t sent;
+  int format;
 };
 
 xcb_connection_t* connection = nullptr;
@@ -96,6 +99,8 @@ int main(int argc, char** argv) {
       endType = Atom(argv[++i]);
     } else if (argument == "--die-mid-incr") {
       mode = Mode::DieMidTransfer;
+    } else if (argument == "--one-at-a-time") {
+      mode = Mode::OneAtATime;
     } else {
       const auto equals = argument.rfind('=');  // a target may hold one: charset=...
       if (equals == std::string_view::npos) Fail("expected TARGET[:TYPE]=SIZE");
@@ -132,7 +137,8 @@ int main(int argc, char** argv) {
         std::free(event);
         return 0;  // another program took the clipboard
       }
-      if (kind == XCB_SELECTION_REQUEST && mode != Mode::Silent) {
+      const bool busy = mode == Mode::OneAtATime && !transfers.empty();
+      if (kind == XCB_SELECTION_REQUEST && mode != Mode::Silent && !busy) {
         const auto& request = *reinterpret_cast<xcb_selection_request_event_t*>(event);
         xcb_selection_notify_event_t answer{};
         answer.response_type = XCB_SELECTION_NOTIFY;
@@ -142,6 +148,7 @@ int main(int argc, char** argv) {
         answer.target = request.target;
         answer.property = request.property == XCB_NONE ? request.target : request.property;
         const auto offer = offers.find(request.target);
+        const int format = sixteenBit.contains(request.target) ? 16 : 8;
         if (request.target == targets) {
           std::vector<xcb_atom_t> list{targets};
           for (const auto& [target, data] : offers) list.push_back(target);
@@ -149,7 +156,6 @@ int main(int argc, char** argv) {
         } else if (offer == offers.end() || refused.contains(request.target)) {
           answer.property = XCB_NONE;
         } else if (mode == Mode::Answer) {
-          const int format = sixteenBit.contains(request.target) ? 16 : 8;
           SetProperty(request.requestor, answer.property, offer->second.type, format, offer->second.bytes.data(),
                       offer->second.bytes.size() * 8 / static_cast<std::size_t>(format));
         } else {
@@ -158,7 +164,7 @@ int main(int argc, char** argv) {
           xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &events);
           const auto size = static_cast<std::uint32_t>(announceSize ? offer->second.bytes.size() : 0);
           SetProperty(request.requestor, answer.property, incr, 32, &size, 1);
-          transfers[{request.requestor, answer.property}] = {&offer->second, 0};
+          transfers[{request.requestor, answer.property}] = {&offer->second, 0, format};
         }
         xcb_send_event(connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char*>(&answer));
       } else if (kind == XCB_PROPERTY_NOTIFY) {
@@ -171,7 +177,8 @@ int main(int argc, char** argv) {
           const std::string_view rest = std::string_view(transfer.offer->bytes).substr(transfer.sent);
           const std::size_t piece = std::min(rest.size(), kPieceSize);
           const xcb_atom_t type = piece == 0 && endType != XCB_NONE ? endType : transfer.offer->type;
-          SetProperty(change.window, change.atom, type, 8, rest.data(), piece);
+          SetProperty(change.window, change.atom, type, transfer.format, rest.data(),
+                      piece * 8 / static_cast<std::size_t>(transfer.format));
           transfer.sent += piece;
           if (piece == 0) transfers.erase(found);
         }

@@ -64,6 +64,9 @@ PROFILES = [
      {"UTF8_STRING": "日本 text".encode()}, counts(" = 7", "日本 text")),
     ("UTF8_STRING as 16-bit items, STRING as text", ["--format-16", "UTF8_STRING"],
      {"UTF8_STRING": b"wrong", "STRING": b"caf\xe9s"}, counts(" = 5", "cafés")),
+    # Drained before STRING is asked: this owner answers no one until the transfer ends, as xclip.
+    ("UTF8_STRING in 16-bit pieces, STRING, one transfer at a time", ["--one-at-a-time", "--format-16", "UTF8_STRING"],
+     {"UTF8_STRING": b"wrong!", "STRING": b"caf\xe9s"}, counts(" = 5", "cafés")),
     ("UTF8_STRING, INCR without a size (Alacritty)", ["--incr-no-size"], {"UTF8_STRING": "Grüße".encode()},
      counts(" = 5", "Grüße")),
     ("image/png only", [], {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard_targets.h"
 #include "platform/window_system_error.h"
 #include "platform/x11/x11_clipboard.h"
-#include "platform/x11/x11_clipboard_text.h"
 #include "qt_services.h"
 #include "qt_widgets.h"
 
@@ -38,7 +38,7 @@ const QMimeData* QtPlainText(const QClipboard& clipboard) {
   if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) return nullptr;
   std::vector<std::string> offered;
   for (const QString& format : data->formats()) offered.push_back(format.toStdString());
-  return x11::TextTargetsToAsk(offered).empty() ? nullptr : data;
+  return TextTargetsToAsk(offered).empty() ? nullptr : data;
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   if (ReadsX11Clipboard(clipboard)) {
     if (!read) read = std::make_unique<x11::ClipboardRead>();
     ClipboardText text = read->Text(maxLength);
-    if (text.found == ClipboardText::Found::LongerThanLimit && read->Draining()) StartDrain(std::move(read));
+    if (read->Draining()) StartDrain(std::move(read));
     return text;
   }
   // The owner may have gone or changed the clipboard since the format test:
@@ -72,26 +72,26 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   return data != nullptr ? ClipboardText::Of(ToU16String(data->text())) : ClipboardText::None();
 }
 
-// The rest of a refused transfer is dropped from the event loop, so the limit
-// message comes at once and runs the loop meanwhile.
+// The rest of a refused transfer is dropped from the event loop, so Vornic
+// answers at once; the limit message runs the loop meanwhile.
 void QtWindowServices::StartDrain(std::unique_ptr<x11::ClipboardRead> read) {
   StopDrain();
   drainNotifier_ = std::make_unique<QSocketNotifier>(read->FileDescriptor(), QSocketNotifier::Read);
-  draining_ = std::move(read);
+  drainingRead_ = std::move(read);
   QObject::connect(drainNotifier_.get(), &QSocketNotifier::activated, [this] {
-    if (!draining_ || !draining_->DrainPieces()) StopDrain();
+    if (!drainingRead_ || !drainingRead_->DrainPieces()) StopDrain();
   });
   // The notifier's context: a drain replaced before then cancels it.
-  QTimer::singleShot(x11::kDrainTime, drainNotifier_.get(), [this] { StopDrain(); });
+  QTimer::singleShot(drainingRead_->DrainTimeLeft(), drainNotifier_.get(), [this] { StopDrain(); });
   // Earlier round trips may have queued pieces already: no socket signals them.
-  if (!draining_->DrainPieces()) StopDrain();
+  if (!drainingRead_->DrainPieces()) StopDrain();
 }
 
 // The notifier may be the one signalling: it is disabled, not deleted, until
 // the next drain or the program's end.
 void QtWindowServices::StopDrain() {
   if (drainNotifier_) drainNotifier_->setEnabled(false);
-  draining_.reset();
+  drainingRead_.reset();
 }
 
 void QtWindowServices::DoClipboardClear() {

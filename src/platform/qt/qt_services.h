@@ -95,9 +95,9 @@ class QtWindowServices final : public WindowInspection {
   int exitStatus_ = 0;
   // On X11, from a format test that found text to the read of the same click.
   std::unique_ptr<x11::ClipboardRead> pendingRead_;
-  // On X11, a refused incremental transfer whose rest is dropped as it comes:
-  // some owners serve no one else until it ends.
-  std::unique_ptr<x11::ClipboardRead> draining_;
+  // On X11, the read of a refused incremental transfer whose rest is dropped
+  // as it comes: some owners serve no one else until it ends.
+  std::unique_ptr<x11::ClipboardRead> drainingRead_;
   std::unique_ptr<QSocketNotifier> drainNotifier_;
 };
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/window_system_error.h"
-#include "platform/x11/x11_clipboard_text.h"
+#include "platform/x11/x11_text_decoding.h"
 
 namespace vornic::x11 {
 
@@ -24,6 +24,9 @@ namespace {
 // As long as Qt waits for a clipboard owner, but for the whole read: an owner
 // that sends slowly piece by piece must not hold the window longer.
 constexpr std::chrono::milliseconds kReadTime{5000};
+
+// An owner that never ends a refused transfer holds the connection no longer.
+constexpr std::chrono::seconds kDrainTime{30};
 
 // Real owners list a dozen targets or so.
 constexpr std::uint32_t kMostTargets = 1024;
@@ -81,7 +84,7 @@ xcb_atom_t InternAtom(xcb_connection_t* c, std::string_view name) {
 
 // What GetProperty tells of a property: its type and format, its whole size
 // in bytes, and as many of them as were asked for.
-struct Property {
+struct PropertyValue {
   xcb_atom_t type = XCB_NONE;
   std::uint8_t format = 0;
   std::size_t size = 0;
@@ -95,7 +98,7 @@ std::string NameIn(const xcb_get_atom_name_reply_t* reply) {
   return {xcb_get_atom_name_name(reply), static_cast<std::size_t>(xcb_get_atom_name_name_length(reply))};
 }
 
-WindowSystemError Late() {
+WindowSystemError OwnerTooSlow() {
   return {"ConvertSelection", "the clipboard's owner did not finish sending the text in time"};
 }
 
@@ -123,7 +126,7 @@ class ClipboardRead::Session {
     if (targetsAsked_) return offeredNames_;
     targetsAsked_ = true;
     if (Convert(targets_) != Answer::Sent) return offeredNames_;
-    const Property list = Get(targets_, kMostTargets * sizeof(xcb_atom_t), true);
+    const PropertyValue list = Take(targets_, kMostTargets * sizeof(xcb_atom_t));
     // Some owners give the list the type TARGETS instead of ATOM.
     if ((list.type != XCB_ATOM_ATOM && list.type != targets_) || list.format != 32) return offeredNames_;
     offeredAtoms_.resize(list.bytes.size() / sizeof(xcb_atom_t));
@@ -140,37 +143,38 @@ class ClipboardRead::Session {
   ClipboardText Text(std::size_t maxLength) {
     const std::vector<std::string>& offered = OfferedTargets();
     for (const std::size_t chosen : TextTargetsToAsk(offered)) {
+      FinishDrain();  // the owner may answer no one else until then
       const xcb_atom_t target = offeredAtoms_[chosen];
       const Answer answer = Convert(target);
       if (answer == Answer::NoOwner) return ClipboardText::None();  // gone since it offered the text
-      if (answer == Answer::NoAnswer) throw Late();
+      if (answer == Answer::NoAnswer) throw OwnerTooSlow();
       if (answer == Answer::Refused) continue;  // the next text target may serve
       if (auto text = TakeText(target, *TextEncodingOf(offered[chosen]), maxLength)) return *std::move(text);
     }
     return ClipboardText::None();
   }
 
-  // Only each piece's size is asked, to see the empty last one: the bytes
-  // stay in the X server until deleting them asks for the next piece.
   bool DrainPieces() {
     xcb_connection_t* c = connection_.get();
-    while (draining_ != XCB_NONE) {
+    while (Draining()) {
+      // On every pass: an owner that never stops sending must not hold the
+      // event loop either.
+      if (std::chrono::steady_clock::now() >= drainDeadline_) {
+        drainedProperty_ = XCB_NONE;
+        break;
+      }
       const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)};
       if (!event) break;
-      if (IsOwnerGone(*event)) draining_ = XCB_NONE;
-      if (draining_ == XCB_NONE || !IsNewPiece(*event, draining_)) continue;
-      const xcb_get_property_cookie_t size =
-          xcb_get_property(c, 0, window_, draining_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
-      xcb_delete_property(c, window_, draining_);
-      xcb_flush(c);
-      const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, size, nullptr));
-      if (!reply || reply->bytes_after == 0) draining_ = XCB_NONE;  // the empty last piece
+      DropPiece(*event);
     }
-    if (xcb_connection_has_error(c) != 0 || std::chrono::steady_clock::now() >= drainDeadline_) draining_ = XCB_NONE;
-    return draining_ != XCB_NONE;
+    if (xcb_connection_has_error(c) != 0) drainedProperty_ = XCB_NONE;
+    return Draining();
   }
 
-  [[nodiscard]] bool Draining() const { return draining_ != XCB_NONE; }
+  [[nodiscard]] bool Draining() const { return drainedProperty_ != XCB_NONE; }
+  [[nodiscard]] std::chrono::milliseconds DrainTimeLeft() const {
+    return std::chrono::ceil<std::chrono::milliseconds>(drainDeadline_ - std::chrono::steady_clock::now());
+  }
   [[nodiscard]] int FileDescriptor() const { return xcb_get_file_descriptor(connection_.get()); }
 
  private:
@@ -204,21 +208,22 @@ class ClipboardRead::Session {
   // there is not text. The type it sent names the encoding (TEXT lets the
   // owner choose); its size is known before any byte is read.
   std::optional<ClipboardText> TakeText(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
-    const Property head = Get(property, 0, false);
+    const PropertyValue head = Peek(property);
     if (head.type == incr_) return TakeIncrements(property, asked, maxLength);
     if (head.format != 8) return std::nullopt;
     const ClipboardTextEncoding encoding = EncodingOf(head.type, asked);
     const std::size_t cap = ByteCap(encoding, maxLength);
     if (head.size > cap) return ClipboardText::TooLong();
-    const Property whole = Get(property, cap + 1, true);
+    const PropertyValue whole = Take(property, cap + 1);
     if (whole.size > cap) return ClipboardText::TooLong();
     return ClipboardText::Of(DecodeClipboardText(encoding, whole.bytes));
   }
 
   // Deleting the property asks for the next piece; an empty piece ends the
   // transfer and may carry any type, so the first piece's type counts. Past
-  // the cap the rest is drained, never read: walking away would leave an
-  // owner that serves one transfer at a time (xclip) stuck for good.
+  // the cap, or when the first piece is no text, the rest is drained, never
+  // read: walking away would leave an owner that serves one transfer at a
+  // time (xclip) stuck for good.
   std::optional<ClipboardText> TakeIncrements(xcb_atom_t property, ClipboardTextEncoding asked, std::size_t maxLength) {
     xcb_delete_property(connection_.get(), window_, property);
     xcb_flush(connection_.get());
@@ -227,11 +232,14 @@ class ClipboardRead::Session {
     std::string bytes;
     while (true) {
       WaitForPiece(property);
-      // Deletes the property only when it is empty: the end.
-      const Property piece = Get(property, 0, true);
+      // None of its bytes: deletes only the empty piece, the end.
+      const PropertyValue piece = Take(property, 0);
       if (piece.size == 0) break;
       if (!encoding) {
-        if (piece.format != 8) return std::nullopt;
+        if (piece.format != 8) {
+          StartDrain(property);
+          return std::nullopt;
+        }
         encoding = EncodingOf(piece.type, asked);
         cap = ByteCap(*encoding, maxLength);
       }
@@ -239,7 +247,7 @@ class ClipboardRead::Session {
         StartDrain(property);
         return ClipboardText::TooLong();
       }
-      bytes += Get(property, piece.size, true).bytes;
+      bytes += Take(property, piece.size).bytes;
     }
     return ClipboardText::Of(DecodeClipboardText(encoding.value_or(asked), bytes));
   }
@@ -247,28 +255,61 @@ class ClipboardRead::Session {
   void StartDrain(xcb_atom_t property) {
     xcb_delete_property(connection_.get(), window_, property);
     xcb_flush(connection_.get());
-    draining_ = property;
+    drainedProperty_ = property;
     drainDeadline_ = std::chrono::steady_clock::now() + kDrainTime;
+  }
+
+  // Before the owner is asked again, within the read's own time.
+  void FinishDrain() {
+    while (Draining()) {
+      const Reply<xcb_generic_event_t> event =
+          WaitFor([&](const xcb_generic_event_t& e) { return IsNewPiece(e, drainedProperty_); });
+      if (!event) throw OwnerTooSlow();
+      DropPiece(*event);
+    }
+  }
+
+  // Only the piece's size is asked, to see the empty last one: its bytes stay
+  // in the X server until deleting them asks for the next piece.
+  void DropPiece(const xcb_generic_event_t& event) {
+    if (IsOwnerGone(event)) drainedProperty_ = XCB_NONE;
+    if (!Draining() || !IsNewPiece(event, drainedProperty_)) return;
+    xcb_connection_t* c = connection_.get();
+    const xcb_get_property_cookie_t size =
+        xcb_get_property(c, 0, window_, drainedProperty_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+    xcb_delete_property(c, window_, drainedProperty_);
+    xcb_flush(c);
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, size, nullptr));
+    if (!reply || reply->bytes_after == 0) drainedProperty_ = XCB_NONE;  // the empty last piece
   }
 
   void WaitForPiece(xcb_atom_t property) {
     const Reply<xcb_generic_event_t> event =
         WaitFor([&](const xcb_generic_event_t& e) { return IsNewPiece(e, property); });
-    if (!event) throw Late();
+    if (!event) throw OwnerTooSlow();
     if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
       throw WindowSystemError("ConvertSelection", "the clipboard's owner stopped sending in the middle of the text");
     }
   }
 
-  // At most maxBytes (rounded up to whole 32-bit units) of the property;
-  // remove deletes it when that was all of it.
-  Property Get(xcb_atom_t property, std::size_t maxBytes, bool remove) {
+  // The property's type, format and whole size, none of its bytes; it stays.
+  PropertyValue Peek(xcb_atom_t property) {
+    const std::uint8_t keep = 0;
+    return Received(xcb_get_property(connection_.get(), keep, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+  }
+
+  // At most maxBytes of the property (rounded up to whole 32-bit units),
+  // deleting it when that was all of it.
+  PropertyValue Take(xcb_atom_t property, std::size_t maxBytes) {
     const std::size_t units = maxBytes / 4 + (maxBytes % 4 != 0 ? 1 : 0);
     const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(units, UINT32_MAX));
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_.get(),
-        xcb_get_property(connection_.get(), remove ? 1 : 0, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, length),
-        nullptr));
+    const std::uint8_t deleteWhenWhole = 1;
+    return Received(
+        xcb_get_property(connection_.get(), deleteWhenWhole, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, length));
+  }
+
+  PropertyValue Received(xcb_get_property_cookie_t cookie) {
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_.get(), cookie, nullptr));
     if (!reply) throw WindowSystemError("GetProperty", "the X server did not return the clipboard's data");
     const auto received = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
     return {reply->type, reply->format, received + reply->bytes_after,
@@ -325,7 +366,7 @@ class ClipboardRead::Session {
   std::vector<xcb_atom_t> offeredAtoms_;
   std::vector<std::string> offeredNames_;
   // The property of a refused transfer whose rest is being dropped.
-  xcb_atom_t draining_ = XCB_NONE;
+  xcb_atom_t drainedProperty_ = XCB_NONE;
   std::chrono::steady_clock::time_point drainDeadline_;
 };
 
@@ -346,6 +387,8 @@ bool ClipboardRead::HasText() { return !TextTargetsToAsk(session_->OfferedTarget
 ClipboardText ClipboardRead::Text(std::size_t maxLength) { return session_->Text(maxLength); }
 
 bool ClipboardRead::Draining() const { return session_->Draining(); }
+
+std::chrono::milliseconds ClipboardRead::DrainTimeLeft() const { return session_->DrainTimeLeft(); }
 
 int ClipboardRead::FileDescriptor() const { return session_->FileDescriptor(); }
 

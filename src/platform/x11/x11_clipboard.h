@@ -13,9 +13,6 @@
 
 namespace vornic::x11 {
 
-// An owner that never ends a refused transfer holds no connection longer.
-inline constexpr std::chrono::seconds kDrainTime{30};
-
 class ClipboardRead {
  public:
   // Connects to the X server; the deadline starts now. Throws
@@ -37,16 +34,17 @@ class ClipboardRead {
   // the owner does not finish sending before the deadline or stops midway.
   ClipboardText Text(std::size_t maxLength);
 
-  // After Text refused an incremental transfer: the rest is still to come.
-  // Some owners (xclip) serve no one else until a transfer ends, so its
-  // pieces are taken and dropped, unread, as they come.
+  // After Text refused an incremental transfer (too long, or no text): the
+  // rest is still to come. Some owners (xclip) serve no one else until a
+  // transfer ends, so its pieces are taken and dropped, unread, as they come.
   [[nodiscard]] bool Draining() const;
+  // Until the drain gives up on an owner that never ends the transfer.
+  [[nodiscard]] std::chrono::milliseconds DrainTimeLeft() const;
   // The connection's socket: readable when a piece may have come.
   [[nodiscard]] int FileDescriptor() const;
   // Drops every piece that has come, without waiting for more. False once
-  // the transfer has ended, the owner has gone, the connection broke or
-  // kDrainTime has passed since the refusal. Never throws: it runs from an
-  // event loop.
+  // the transfer has ended, the owner has gone, the connection broke or the
+  // drain's time is up. Never throws: it runs from an event loop.
   bool DrainPieces();
 
  private:
