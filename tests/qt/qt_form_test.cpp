@@ -225,6 +225,15 @@ TEST_F(FormTest, CheckMarksChangeOnlyThroughSetChecked) {
   EXPECT_FALSE(Services().IsChecked(kOnItem));
 }
 
+// Menu captions have no access keys: F10 is the keyboard's one way in.
+TEST_F(FormTest, F10OpensTheFirstMenu) {
+  Services().ShowForm(kTestForm);
+  QApplication::setActiveWindow(&Window());
+  QTest::keyClick(WidgetOf(kBox), Qt::Key_F10);
+  EXPECT_EQ(Window().menuBar()->activeAction(), ActionOf(kTopMenu));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ActionOf(kTopMenu)->menu()->isVisible(); }));
+}
+
 TEST_F(FormTest, TimerRunsAtTheWindowsTickFromShowUntilUnload) {
   const QPointer<QTimer> timer = Window().findChild<QTimer*>();
   ASSERT_NE(timer, nullptr);

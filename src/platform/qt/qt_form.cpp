@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 #include <string>
@@ -62,7 +63,17 @@ FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIco
     }
   }
   SetTabOrder();
+  OpenMenuBarWithF10();
   PlaceWindow();
+}
+
+// The captions carry no access keys and Fusion has no Alt navigation, so
+// without this a keyboard alone could never reach the menus. F10 is what
+// Windows and GTK desktops use.
+void FormWindow::OpenMenuBarWithF10() {
+  if (menuWidget() == nullptr || menuBar()->actions().isEmpty()) return;
+  auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(shortcut, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
 }
 
 const ControlDefinition& FormWindow::DefinitionOf(int index) const {

@@ -84,6 +84,7 @@ class FormWindow final : public QMainWindow {
   void CreateMenuItem(int index, QMenu* parent);
   void ShowCheckMark(int index);
   void SetTabOrder();
+  void OpenMenuBarWithF10();
   void PlaceWindow();
   void Emit(int control, EventKind event);
   [[nodiscard]] bool HasRoute(int control, EventKind event) const;
