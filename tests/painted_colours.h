@@ -1,8 +1,9 @@
-// What a control shows, read from its pixels on the screen: its background is
-// the commonest colour, its text the one that contrasts most with that.
+// What a control shows, read from its pixels: its background is the commonest
+// colour, its text the one that contrasts most with that.
 #pragma once
 
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "platform/paint_colours.h"
@@ -15,20 +16,20 @@ struct Painted {
 };
 
 inline Painted PaintedColours(const std::vector<Colour>& pixels) {
-  std::map<int, std::pair<Colour, int>> counts;
+  std::map<int, std::pair<int, Colour>> counts;
   for (const Colour& pixel : pixels) {
-    auto& [colour, count] = counts[pixel.red << 16 | pixel.green << 8 | pixel.blue];
-    colour = pixel;
-    ++count;
+    auto& entry = counts[pixel.red << 16 | pixel.green << 8 | pixel.blue];
+    entry = {entry.first + 1, pixel};
   }
   Painted painted{};
   int most = 0;
   for (const auto& [key, entry] : counts) {
-    if (entry.second > most) most = entry.second, painted.background = painted.text = entry.first;
+    if (entry.first > most) std::tie(most, painted.background) = entry;
   }
+  painted.text = painted.background;
   for (const auto& [key, entry] : counts) {
-    if (ContrastRatio(entry.first, painted.background) > ContrastRatio(painted.text, painted.background)) {
-      painted.text = entry.first;
+    if (ContrastRatio(entry.second, painted.background) > ContrastRatio(painted.text, painted.background)) {
+      painted.text = entry.second;
     }
   }
   return painted;
