@@ -80,10 +80,10 @@ const wchar_t* FormClassName(bool showsProgramIcon);
 OwnedFont CreateFontAt(const FontRequest& request, UINT dpi);
 COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);
+OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);
 
 // The colours and brushes of the form and its controls for the system's
 // colours and high-contrast mode as they are now (win32_form.cpp).
 void ApplyColours(LiveForm& form);
-OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);
 
 }  // namespace vornic::win32
