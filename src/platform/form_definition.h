@@ -31,9 +31,13 @@ struct TwipsRect {
 
 enum class Charset : std::uint8_t { Ansi, ShiftJis, Default };
 
+// A control with no font of its own takes the window system's default family
+// at this size, the one its box was made for; the desktop's size would not fit.
+inline constexpr float kDefaultFontPoints = 9;
+
 struct FontDefinition {
   std::u16string_view family{};
-  float points = 9;
+  float points = kDefaultFontPoints;
   bool bold = false;
   Charset charset = Charset::Ansi;
 };
@@ -95,7 +99,7 @@ struct FormDefinition {
   TwipsSize clientSize{};
   bool showsProgramIcon = true;
   Colour background{};
-  const FontDefinition* font = nullptr;  // nullptr: the window system's default font
+  const FontDefinition* font = nullptr;  // nullptr: the window system's default family at kDefaultFontPoints
   std::span<const ControlDefinition> controls{};
   std::span<const EventRoute> routes{};
 };

@@ -2,6 +2,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -10,17 +12,36 @@
 #include <QTest>
 #include <QTimer>
 #include <string>
+#include <vector>
 
 #include "about/form2.h"
 #include "count/count.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/layout.h"
+#include "painted_colours.h"
+#include "platform/paint_colours.h"
 #include "qt_form.h"
 #include "qt_test_support.h"
 #include "qt_widgets.h"
 
 namespace vornic::qt::testing {
 namespace {
+
+using vornic::testing::Painted;
+
+// The colours a label shows in its window.
+Painted PaintedColours(QWidget* window, QWidget* label) {
+  const QImage image = window->grab(QRect(label->mapTo(window, QPoint(0, 0)), label->size())).toImage();
+  std::vector<Colour> pixels;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      pixels.push_back(Colour::FromRgb(static_cast<std::uint8_t>(pixel.red()), static_cast<std::uint8_t>(pixel.green()),
+                                       static_cast<std::uint8_t>(pixel.blue())));
+    }
+  }
+  return vornic::testing::PaintedColours(pixels);
+}
 
 class ProgramTest : public QtBackendTest {
  protected:
@@ -112,6 +133,47 @@ TEST_F(ProgramTest, AboutWindowOpensAtTheOffsetAndItsCloseLabelDestroysIt) {
   ActionOf(Form1::mnuCheck)->trigger();  // a fresh one
   ASSERT_TRUE(Services().IsLoaded(Form2::Window));
   EXPECT_TRUE(Services().WindowOf(Form2::Window)->isVisible());
+}
+
+// A dark theme's light text on the about window's fixed colours was
+// unreadable; the Close label's system colours must follow the theme.
+// A dark theme's light text on the about window's fixed colours was
+// unreadable; the Close label's system colours must follow the theme.
+TEST_F(ProgramTest, AboutWindowIsReadableUnderADarkPaletteSetWhileItIsOpen) {
+  ActionOf(Form1::mnuCheck)->trigger();
+  const QPalette light = QApplication::palette();
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(48, 48, 48));
+  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+  dark.setColor(QPalette::Base, QColor(24, 24, 24));
+  dark.setColor(QPalette::Text, QColor(240, 240, 240));
+  QApplication::setPalette(dark);
+  QCoreApplication::processEvents();  // the change reaches the widgets from the event loop
+  FormWindow* about = Services().WindowOf(Form2::Window);
+  for (const ControlRef label : {Form2::Label1(0), Form2::Label1(1), Form2::Label1(2), Form2::Label3, Form2::Label2}) {
+    const Painted painted = PaintedColours(about, WidgetOf(label));
+    EXPECT_GE(ContrastRatio(painted.background, painted.text), kLeastTextContrast) << label.index;
+  }
+  const Painted line = PaintedColours(about, WidgetOf(Form2::Label1(1)));
+  EXPECT_EQ(line.background, Colour::FromRgb(192, 192, 255));  // as in a light theme
+  EXPECT_EQ(line.text, Colour::FromRgb(0, 0, 0));
+  const Painted close = PaintedColours(about, WidgetOf(Form2::Label2));
+  EXPECT_EQ(close.background, Colour::FromRgb(24, 24, 24));
+  EXPECT_LT(ContrastRatio(close.text, Colour::FromRgb(240, 240, 240)), 1.2);  // give or take smoothing
+  QApplication::setPalette(light);
+}
+
+// The address box was made for a 9-point font.
+TEST_F(ProgramTest, AboutAddressShowsWholeWithAnElevenPointDesktopFont) {
+  const QFont desktop = QApplication::font();
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+  ActionOf(Form1::mnuCheck)->trigger();
+  const auto* address = static_cast<QLabel*>(WidgetOf(Form2::Label3));
+  EXPECT_EQ(address->font().family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_DOUBLE_EQ(address->font().pointSizeF(), 9.0);
+  EXPECT_LE(QFontMetrics(address->font()).horizontalAdvance(address->text()), address->contentsRect().width());
+  EXPECT_DOUBLE_EQ(WidgetOf(Form2::Label1(0))->font().pointSizeF(), 12.0);  // its own font stays
+  QApplication::setFont(desktop);
 }
 
 TEST_F(ProgramTest, OpenAboutWindowKeepsTheProgramRunningAfterTheMainWindowCloses) {

@@ -2,9 +2,12 @@
 // the user sees and what the clipboard holds.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "painted_colours.h"
 #include "platform/twips.h"
 #include "vornic_driver.h"
 
@@ -57,6 +60,52 @@ void Grow(HWND window, int extraWidth, int extraHeight) {
   GetWindowRect(window, &outer);
   SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + extraWidth, outer.bottom - outer.top + extraHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system colours of a dark theme, for the programs started while this
+// lives (Wine gives running ones no new colours); the old ones are put back,
+// since they are the whole prefix's.
+class DarkSystemColours {
+ public:
+  DarkSystemColours() {
+    for (std::size_t i = 0; i < kElements.size(); ++i) saved_[i] = GetSysColor(kElements[i]);
+    const std::array<COLORREF, kElements.size()> dark{RGB(24, 24, 24), RGB(240, 240, 240), RGB(48, 48, 48),
+                                                      RGB(220, 220, 220)};
+    set_ = SetSysColors(static_cast<int>(kElements.size()), kElements.data(), dark.data()) != FALSE;
+  }
+  ~DarkSystemColours() { SetSysColors(static_cast<int>(kElements.size()), kElements.data(), saved_.data()); }
+  DarkSystemColours(const DarkSystemColours&) = delete;
+  DarkSystemColours& operator=(const DarkSystemColours&) = delete;
+  [[nodiscard]] bool Set() const { return set_; }
+
+ private:
+  static constexpr std::array<int, 4> kElements{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT};
+  std::array<COLORREF, kElements.size()> saved_{};
+  bool set_ = false;
+};
+
+// The colours a control shows on the screen.
+vornic::testing::Painted PaintedColours(HWND control) {
+  RECT box{};
+  GetWindowRect(control, &box);
+  const int width = box.right - box.left;
+  const int height = box.bottom - box.top;
+  HDC screen = GetDC(nullptr);
+  HDC copy = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ original = SelectObject(copy, bitmap);
+  BitBlt(copy, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+  SelectObject(copy, original);
+  BITMAPINFO format{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  std::vector<RGBQUAD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  GetDIBits(copy, bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(copy);
+  ReleaseDC(nullptr, screen);
+  std::vector<vornic::Colour> colours;
+  for (const RGBQUAD& pixel : pixels)
+    colours.push_back(vornic::Colour::FromRgb(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue));
+  return vornic::testing::PaintedColours(colours);
 }
 
 class VornicWindowTest : public ::testing::Test {
@@ -378,6 +427,35 @@ TEST_F(VornicWindowTest, AboutWindowOpensAtTheOffsetAndCloses) {
   ASSERT_NE(form2, nullptr);
   GetWindowRect(form2, &rect);
   EXPECT_EQ(rect.left, 300 + offset);
+}
+
+// A dark theme's light window text on the about window's fixed colours was
+// unreadable; the Close label takes the theme's own pair.
+TEST_F(VornicWindowTest, AboutWindowIsReadableUnderADarkThemesSystemColours) {
+  const DarkSystemColours dark;
+  ASSERT_TRUE(dark.Set());
+  VornicProcess vornic;
+  vornic.ChooseMenuItem(L"確認");
+  HWND form2 = vornic.FindForm(L"Author");
+  ASSERT_NE(form2, nullptr);
+  std::map<std::wstring, HWND> labels;
+  for (HWND child : Children(form2)) {
+    if (!WindowText(child).empty()) labels[WindowText(child)] = child;
+  }
+  ASSERT_EQ(labels.size(), 5U);
+  const vornic::Colour lilac = vornic::Colour::FromRgb(192, 192, 255);
+  ASSERT_TRUE(WaitUntil([&] { return PaintedColours(labels.at(L"Vornic Team")).background == lilac; }, 10000));
+
+  for (const auto& [text, label] : labels) {
+    const auto painted = PaintedColours(label);
+    EXPECT_GE(vornic::ContrastRatio(painted.background, painted.text), vornic::kLeastTextContrast)
+        << std::string(text.begin(), text.end());
+  }
+  const auto line = PaintedColours(labels.at(L"Vornic Team"));
+  EXPECT_EQ(line.text, vornic::Colour::FromRgb(0, 0, 0));  // as in a light theme
+  const auto close = PaintedColours(labels.at(L"   Close"));
+  EXPECT_EQ(close.background, vornic::Colour::FromRgb(24, 24, 24));
+  EXPECT_LT(vornic::ContrastRatio(close.text, vornic::Colour::FromRgb(240, 240, 240)), 1.2);  // give or take smoothing
 }
 
 TEST_F(VornicWindowTest, ProgramEndsWhenItsLastWindowCloses) {

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/event_dispatch.h"
+#include "platform/paint_colours.h"
 #include "platform/twips.h"
 #include "qt_services.h"
 #include "qt_widgets.h"
@@ -45,14 +46,8 @@ FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIco
   if (definition.showsProgramIcon) setWindowIcon(programIcon);
 
   client_ = new ClientArea(this);
-  if (const std::optional<QColor> colour = ToQColor(definition.background, client_->palette())) {
-    QPalette palette = client_->palette();
-    palette.setColor(QPalette::Window, *colour);
-    client_->setPalette(palette);
-    client_->setAutoFillBackground(true);
-  }
   // The window font is the client area's, so the menu bar keeps the system's.
-  if (definition.font != nullptr) client_->setFont(ToQFont(*definition.font, client_->font()));
+  ApplyWindowFont();
   setCentralWidget(client_);
 
   for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
@@ -62,6 +57,7 @@ FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIco
       CreateControl(i, programIcon);
     }
   }
+  ApplyColours();
   SetTabOrder();
   OpenMenuBarWithF10();
   PlaceWindow();
@@ -118,14 +114,6 @@ void FormWindow::CreateControl(int index, const QIcon& programIcon) {
       } else {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setText(WithDisplayLineBreaks(definition.content));
-      }
-      if (const std::optional<QColor> text = ToQColor(definition.foreground, label->palette())) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, *text);
-        label->setPalette(palette);
-      }
-      if (const std::optional<QColor> background = ToQColor(definition.background, label->palette())) {
-        client_->AddBackdrop(label, *background);
       }
       control.widget = label;
       break;
@@ -194,6 +182,55 @@ void FormWindow::CreateMenuItem(int index, QMenu* parent) {
   control.action->setObjectName(QString::fromStdString(ControlName(definition)));
   control.checked = definition.checked;
   ShowCheckMark(index);
+}
+
+// Without a font of its own the window takes the desktop's family at the size
+// its boxes were made for: a larger desktop font would cut their texts off.
+void FormWindow::ApplyWindowFont() {
+  if (definition_.font != nullptr) {
+    client_->setFont(ToQFont(*definition_.font, client_->font()));
+    return;
+  }
+  QFont standard = font();  // the application's: this window never sets its own
+  standard.setPointSizeF(static_cast<qreal>(kDefaultFontPoints));
+  client_->setFont(standard);
+}
+
+// System colours are taken from the window's palette, now and again whenever
+// the theme changes; text on a fixed background stays readable in any theme.
+// (Qt tells of no high-contrast mode: a high-contrast theme is a palette.)
+void FormWindow::ApplyColours() {
+  const QPalette theme = palette();
+  QPalette clientPalette;
+  const PaintColours window = ColoursToPaint(definition_.background, Colour{}, false);
+  if (const std::optional<QColor> colour = ToQColor(window.background, theme)) {
+    clientPalette.setColor(QPalette::Window, *colour);
+    client_->setAutoFillBackground(true);
+  }
+  client_->setPalette(clientPalette);
+  client_->ClearBackdrops();
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const ControlDefinition& definition = definition_.controls[i];
+    if (definition.kind != ControlKind::Label && definition.kind != ControlKind::PictureBox) continue;
+    const PaintColours colours = ColoursToPaint(definition.background, definition.foreground, false);
+    QPalette labelPalette;
+    if (const std::optional<QColor> text = ToQColor(colours.foreground, theme)) {
+      labelPalette.setColor(QPalette::WindowText, *text);
+    }
+    controls_[i].widget->setPalette(labelPalette);
+    if (const std::optional<QColor> background = ToQColor(colours.background, theme)) {
+      client_->AddBackdrop(controls_[i].widget, *background);
+    }
+  }
+  client_->update();
+}
+
+// The desktop's theme or font changed while the window is open.
+void FormWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (client_ == nullptr) return;
+  if (event->type() == QEvent::PaletteChange) ApplyColours();
+  if (event->type() == QEvent::FontChange) ApplyWindowFont();
 }
 
 // Only a checked item is checkable: an unchecked one shows no empty box.

@@ -68,6 +68,7 @@ class FormWindow final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   struct Control {
@@ -83,6 +84,8 @@ class FormWindow final : public QMainWindow {
   void CreateControl(int index, const QIcon& programIcon);
   void CreateMenuItem(int index, QMenu* parent);
   void ShowCheckMark(int index);
+  void ApplyWindowFont();
+  void ApplyColours();
   void SetTabOrder();
   void OpenMenuBarWithF10();
   void PlaceWindow();

@@ -10,11 +10,12 @@
 //   needs (the rest of a refused incremental transfer is dropped unread from
 //   the event loop, for at most 30 s, so that its owner can go on);
 //   elsewhere QClipboard's text/plain is read; screen readers reach every
-//   control over AT-SPI.
+//   control over AT-SPI; colours follow a palette change.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
 //   that is too long; honour a font's Charset (fontconfig picks glyphs per
-//   character); give a window a native (global) menu bar; run in a Wayland
+//   character); know of a high-contrast mode (Qt 6.4 tells of none: such a
+//   theme is a palette); give a window a native (global) menu bar; run in a Wayland
 //   session when X11 (XWayland) is there (Wayland lets no client place its
 //   windows; see CreatePlatformServices).
 // Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a

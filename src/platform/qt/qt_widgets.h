@@ -69,6 +69,7 @@ class ClientArea final : public QWidget {
  public:
   explicit ClientArea(QWidget* parent) : QWidget(parent) {}
   void AddBackdrop(const QWidget* widget, QColor colour);
+  void ClearBackdrops() { backdrops_.clear(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -94,7 +94,6 @@ void Win32Services::CreateControl(LiveForm& form, std::size_t index) {
   LiveControl& control = form.controls[index];
   control.twips = definition.geometry;
   control.pixels = PixelsOf(control.twips, form.dpi);
-  control.background = ColourBrush(definition.background, control.ownedBackground);
   control.window = CreateWindowExW(
       exStyle, className, ToWide(definition.content).c_str(), style, control.pixels.left, control.pixels.top,
       control.pixels.width, control.pixels.height, form.window,

@@ -11,21 +11,25 @@ constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 constexpr DWORD kFormExStyle = 0;
 
-// The system's message font: what a control gets when nobody chose one.
+// The system's message font family at the size a control's box is made for:
+// what a control gets when nobody chose one.
 FontRequest DefaultFontRequest() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
     ThrowLastError("SystemParametersInfo");
   }
-  HDC screen = GetDC(nullptr);
-  if (screen == nullptr) ThrowFailure("GetDC", "no screen device context");
-  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  if (ReleaseDC(nullptr, screen) == 0) ThrowFailure("ReleaseDC", "the screen device context was not released");
   const LOGFONTW& font = metrics.lfMessageFont;
-  const float points = static_cast<float>(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight) * 72.0F /
-                       static_cast<float>(systemDpi > 0 ? systemDpi : USER_DEFAULT_SCREEN_DPI);
-  return {FromWide(font.lfFaceName), points, font.lfWeight >= FW_BOLD, font.lfCharSet};
+  return {FromWide(font.lfFaceName), kDefaultFontPoints, font.lfWeight >= FW_BOLD, font.lfCharSet};
+}
+
+bool HighContrastOn() {
+  HIGHCONTRASTW highContrast{};
+  highContrast.cbSize = sizeof highContrast;
+  if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, highContrast.cbSize, &highContrast, 0)) {
+    ThrowLastError("SystemParametersInfo");
+  }
+  return (highContrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 RECT WindowRectOf(HWND window) {
@@ -35,6 +39,20 @@ RECT WindowRectOf(HWND window) {
 }
 
 }  // namespace
+
+void ApplyColours(LiveForm& form) {
+  const bool highContrast = HighContrastOn();
+  form.background =
+      ColourBrush(ColoursToPaint(form.definition->background, Colour{}, highContrast).background, form.ownedBackground);
+  if (form.background == nullptr) form.background = GetSysColorBrush(COLOR_BTNFACE);
+  if (form.background == nullptr) ThrowFailure("GetSysColorBrush", "no brush for the dialog colour");
+  for (std::size_t index = 0; index < form.controls.size(); ++index) {
+    const ControlDefinition& definition = form.Definition(index);
+    LiveControl& control = form.controls[index];
+    control.colours = ColoursToPaint(definition.background, definition.foreground, highContrast);
+    control.background = ColourBrush(control.colours.background, control.ownedBackground);
+  }
+}
 
 void Win32Services::DoLoadForm(const FormDefinition& definition) {
   static const bool registered = (RegisterFormClasses(instance_), true);
@@ -46,9 +64,7 @@ void Win32Services::DoLoadForm(const FormDefinition& definition) {
   form.services = this;
   form.controls.resize(definition.controls.size());
   form.fontRequest = definition.font != nullptr ? FontRequestOf(*definition.font) : DefaultFontRequest();
-  form.background = ColourBrush(definition.background, form.ownedBackground);
-  if (form.background == nullptr) form.background = GetSysColorBrush(COLOR_BTNFACE);
-  if (form.background == nullptr) ThrowFailure("GetSysColorBrush", "no brush for the dialog colour");
+  ApplyColours(form);
   try {
     CreateMenus(form);
   } catch (...) {

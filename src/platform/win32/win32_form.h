@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/form_definition.h"
+#include "platform/paint_colours.h"
 #include "platform/win32/win32_api.h"
 
 namespace vornic::win32 {
@@ -45,6 +46,7 @@ struct LiveControl {
   OwnedFont font;
   TwipsRect twips;              // geometry as last written
   PixelRect pixels;             // geometry the window has now
+  PaintColours colours;         // what the table asks for, made readable in the current theme
   HBRUSH background = nullptr;  // null: the window system's colour
   OwnedBrush ownedBackground;
 };
@@ -79,5 +81,9 @@ OwnedFont CreateFontAt(const FontRequest& request, UINT dpi);
 COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);
 OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);
+
+// The colours and brushes of the form and its controls for the system's
+// colours and high-contrast mode as they are now (win32_form.cpp).
+void ApplyColours(LiveForm& form);
 
 }  // namespace vornic::win32

@@ -4,7 +4,8 @@
 // Implements: every seam operation and WindowInspection. A form is a
 //   top-level window with a real menu bar and standard controls (BUTTON,
 //   multi-line EDIT, STATIC); twips become pixels at the window's DPI, and a
-//   DPI change re-creates the fonts and re-places the controls; the clipboard
+//   DPI change re-creates the fonts and re-places the controls, and a change
+//   of system colours or of high contrast re-makes the brushes; the clipboard
 //   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats and
 //   CF_HDROP is not, in place: a text over the limit is refused without a
 //   copy.

@@ -86,9 +86,9 @@ LRESULT OnControlColourStatic(const LiveForm& form, HDC dc, HWND child, WPARAM w
   if (index < 0 || form.controls[static_cast<std::size_t>(index)].background == nullptr) {
     return DefWindowProcW(form.window, WM_CTLCOLORSTATIC, wParam, lParam);
   }
-  const ControlDefinition& definition = form.Definition(static_cast<std::size_t>(index));
-  Checked("SetBkColor", CLR_INVALID, [&] { return SetBkColor(dc, ColourValue(definition.background)); });
-  Checked("SetTextColor", CLR_INVALID, [&] { return SetTextColor(dc, TextColour(definition.foreground)); });
+  const PaintColours& colours = form.controls[static_cast<std::size_t>(index)].colours;
+  Checked("SetBkColor", CLR_INVALID, [&] { return SetBkColor(dc, ColourValue(colours.background)); });
+  Checked("SetTextColor", CLR_INVALID, [&] { return SetTextColor(dc, TextColour(colours.foreground)); });
   return reinterpret_cast<LRESULT>(form.controls[static_cast<std::size_t>(index)].background);
 }
 
@@ -118,8 +118,7 @@ void DrawColouredLabels(const LiveForm& form, std::size_t self, HDC dc) {
     for (std::size_t index = 0; index < form.controls.size(); ++index) {
       if (!IsColouredLabel(form, index)) continue;
       const LiveControl& control = form.controls[index];
-      Checked("SetTextColor", CLR_INVALID,
-              [&] { return SetTextColor(dc, TextColour(form.Definition(index).foreground)); });
+      Checked("SetTextColor", CLR_INVALID, [&] { return SetTextColor(dc, TextColour(control.colours.foreground)); });
       Checked("SelectObject", nullptr,
               [&] { return SelectObject(dc, control.hasFont ? control.font.get() : form.font.get()); });
       const std::wstring text = ToWide(WindowText(control.window));
@@ -158,6 +157,14 @@ LRESULT OnDrawItem(const LiveForm& form, const DRAWITEMSTRUCT& item) {
             [&] { return DrawIconEx(item.hDC, left, top, form.pictureIcon.get(), size, size, 0, nullptr, DI_NORMAL); });
   }
   return TRUE;
+}
+
+// The theme changed (system colours, high contrast): new brushes, repainted.
+LRESULT OnThemeChanged(LiveForm& form) {
+  ApplyColours(form);
+  Checked("RedrawWindow", FALSE,
+          [&] { return RedrawWindow(form.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); });
+  return 0;
 }
 
 LRESULT OnDpiChanged(LiveForm& form, WPARAM wParam, const RECT& suggested) {
@@ -223,6 +230,11 @@ LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_DRAWITEM:
       return Reported(*form->services, TRUE,
                       [&] { return OnDrawItem(*form, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); });
+    case WM_SYSCOLORCHANGE:
+      return Reported(*form->services, 0, [&] { return OnThemeChanged(*form); });
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETHIGHCONTRAST) Reported(*form->services, 0, [&] { return OnThemeChanged(*form); });
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_DPICHANGED:
       return OnDpiChanged(*form, wParam, *reinterpret_cast<const RECT*>(lParam));
     case WM_ACTIVATE:
@@ -300,6 +312,7 @@ COLORREF ColourValue(const Colour& colour) {
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner) {
   switch (colour.kind) {
     case Colour::Kind::Default:
+      owner.reset();
       return nullptr;
     case Colour::Kind::Rgb: {
       HBRUSH brush = CreateSolidBrush(ColourValue(colour));
@@ -308,6 +321,7 @@ HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner) {
       return brush;
     }
     default: {
+      owner.reset();
       HBRUSH brush = GetSysColorBrush(SystemColourIndex(colour.kind));  // owned by the system
       if (brush == nullptr) ThrowFailure("GetSysColorBrush", "no brush for the system colour");
       return brush;
