@@ -111,7 +111,8 @@ elseif(VORNIC_BACKEND STREQUAL "win32")
   set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/assets/vornic.ico)
   set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/assets/vornic.ico)
   set(CPACK_NSIS_INSTALLED_ICON_NAME Vornic.exe)
-  set(CPACK_NSIS_MUI_FINISHPAGE_RUN Vornic.exe)
+  # No "Run Vornic" on the last page: the installer runs with administrator
+  # rights, and a program it started would have them too.
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_NSIS_CONTACT "vornic@example.org")
   # Vornic.exe is 64-bit, so the installer is too (and runs under 64-bit Wine).

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#include "about/form2.h"
+#include "platform/twips.h"
+
 namespace vornic {
 namespace {
 
@@ -66,6 +69,19 @@ TEST(ComputeMainLayout, NoWidthsAtOrBelow100AndNoFaultOnOddSizes) {
   const MainLayout odd = ComputeMainLayout(nan, std::numeric_limits<float>::infinity());
   EXPECT_FALSE(odd.widths.has_value());
   EXPECT_TRUE(odd.text1Height.has_value());
+}
+
+// Form1 at x = 2000 on a 150 % monitor (144 DPI), Form2 new at 96 DPI: the
+// offset is 150 of Form1's pixels, and Form2's DPI plays no part. Through
+// twips at each window's own DPI, Form2 would land near x = 1433.
+TEST(OffsetCorner, TheAboutWindowIsPlacedInTheMainWindowsPixels) {
+  const PixelPoint about = OffsetCorner({2000, 600}, kAboutWindowOffset, kAboutWindowOffset, 144);
+  EXPECT_EQ(about.x, 2150);
+  EXPECT_EQ(about.y, 750);
+  // A monitor left of the primary one has negative positions.
+  const PixelPoint left = OffsetCorner({-1900, 0}, kAboutWindowOffset, kAboutWindowOffset, 96);
+  EXPECT_EQ(left.x, -1800);
+  EXPECT_EQ(left.y, 100);
 }
 
 }  // namespace

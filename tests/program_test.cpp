@@ -310,8 +310,7 @@ TEST(VornicHandlers, CallTheServicesInTheirOrder) {
       {"about window",
        {},
        [](HeadlessWindowServices& u) { u.ChooseMenu(Form1::mnuCheck); },
-       {"LoadForm Form2", "GetFormMetric Form1 Top", "SetFormMetric Form2 Top", "GetFormMetric Form1 Left",
-        "SetFormMetric Form2 Left", "ShowForm Form2"}},
+       {"LoadForm Form2", "PlaceFormAtOffset Form2 Form1", "ShowForm Form2"}},
   };
   for (const auto& testCase : cases) {
     HeadlessWindowServices ui;

@@ -86,10 +86,7 @@ const FormDefinition Form2::Window{
 
 void ShowAboutWindow(WindowServices& services) {
   if (!services.IsLoaded(Form2::Window)) LoadFormAndRunHandler(services, Form2::Window);
-  services.SetFormMetric(Form2::Window, Edge::Top,
-                         services.GetFormMetric(Form1::Window, Metric::Top) + kAboutWindowOffset);
-  services.SetFormMetric(Form2::Window, Edge::Left,
-                         services.GetFormMetric(Form1::Window, Metric::Left) + kAboutWindowOffset);
+  services.PlaceFormAtOffset(Form2::Window, Form1::Window, {kAboutWindowOffset, kAboutWindowOffset});
   services.ShowForm(Form2::Window);
 }
 

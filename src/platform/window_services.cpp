@@ -110,6 +110,12 @@ void WindowServices::SetFormMetric(const FormDefinition& form, Edge edge, float 
   Named("SetFormMetric", [&] { DoSetFormMetric(form, edge, twips); });
 }
 
+void WindowServices::PlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from, TwipsPoint offset) {
+  RequireLoaded("PlaceFormAtOffset", form);
+  RequireLoaded("PlaceFormAtOffset", from);
+  Named("PlaceFormAtOffset", [&] { DoPlaceFormAtOffset(form, from, offset); });
+}
+
 void WindowServices::SetCaption(ControlRef control, std::u16string_view caption) {
   RequireProperty("SetCaption", control, Property::Caption);
   Named("SetCaption", [&] { DoSetCaption(control, caption); });

@@ -96,6 +96,11 @@ class WindowServices {
   // Outer geometry (frame, title bar and menu bar included), in twips.
   [[nodiscard]] float GetFormMetric(const FormDefinition& form, Metric metric) const;
   void SetFormMetric(const FormDefinition& form, Edge edge, float twips);
+  // Moves the form's outer top-left corner, in one move, to `from`'s outer
+  // top-left corner plus the offset, measured at `from`'s DPI. On a screen of
+  // monitors of different DPI that puts it where `from` is, not where a
+  // position converted at each window's own DPI would put it. Both loaded.
+  void PlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from, TwipsPoint offset);
 
   // Controls. A caption is what a button, label or menu item shows; a text
   // box has text instead (see HasProperty).
@@ -137,6 +142,7 @@ class WindowServices {
   virtual void DoUnloadForm(const FormDefinition& form) = 0;
   [[nodiscard]] virtual float DoGetFormMetric(const FormDefinition& form, Metric metric) const = 0;
   virtual void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) = 0;
+  virtual void DoPlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from, TwipsPoint offset) = 0;
   virtual void DoSetCaption(ControlRef control, std::u16string_view caption) = 0;
   virtual void DoSetText(ControlRef control, std::u16string_view text) = 0;
   virtual void DoSetMetric(ControlRef control, Metric metric, float twips) = 0;

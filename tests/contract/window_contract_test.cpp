@@ -93,6 +93,10 @@ TEST_F(WindowContract, EveryOperationOnAnUnloadedFormFailsByItsName) {
       {"UnloadForm", [](WindowInspection& s) { s.UnloadForm(kForm); }},
       {"GetFormMetric", [](WindowInspection& s) { (void)s.GetFormMetric(kForm, Metric::Width); }},
       {"SetFormMetric", [](WindowInspection& s) { s.SetFormMetric(kForm, Edge::Left, 0); }},
+      {"PlaceFormAtOffset",
+       [](WindowInspection& s) {
+         s.PlaceFormAtOffset(kForm, kForm, {0, 0});
+       }},
       {"SetCaption", [](WindowInspection& s) { s.SetCaption(Control(3), u"x"); }},
       {"SetText", [](WindowInspection& s) { s.SetText(Control(0), u"x"); }},
       {"SetMetric", [](WindowInspection& s) { s.SetLeft(Control(0), 0); }},

@@ -4,8 +4,8 @@
 #     zip        the zip file holds Vornic.exe, a 64-bit Windows GUI program,
 #                and the licence
 #     installer  the NSIS installer: 64-bit, carries the program's icon and
-#                Vornic.exe; installed, reinstalled and uninstalled silently
-#                under 64-bit Wine in a prefix of its own
+#                Vornic.exe, starts no program; installed, reinstalled and
+#                uninstalled silently under 64-bit Wine in a prefix of its own
 set -euo pipefail
 
 mode=$1
@@ -95,6 +95,12 @@ check_installer() {
   grep -qx 'Vornic.exe' <<<"$listing" || fail "the installer does not hold Vornic.exe"
   grep -qx 'copyright.txt' <<<"$listing" || fail "the installer does not hold copyright.txt"
   grep -qx 'Uninstall.exe' <<<"$listing" || fail "the installer writes no uninstaller"
+  # The installer runs elevated, and so would any program it started.
+  local script=$out/_CPack_Packages/win64/NSIS/project.nsi
+  [ -f "$script" ] || fail "no installer script $script"
+  if grep -nE 'MUI_FINISHPAGE_RUN|Exec(Wait|Shell)?[[:space:]].*Vornic\.exe' "$script"; then
+    fail "the installer starts Vornic, with its own administrator rights"
+  fi
 
   export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
   # No Mono/Gecko prompts, and no menu entries written into the host's home.

@@ -122,7 +122,9 @@ const Profile kProfiles[] = {
     {"html", Owner::Window, [] { return PutHtml() && PutUnits(L"Bold text\0"sv); }},
     {"empty", Owner::Window, [] { return PutUnits(L"\0"sv); }},
     {"inner-nul", Owner::Window, [] { return PutUnits(L"ab\0cd\0"sv); }},
-    {"unterminated", Owner::Window, [] { return PutUnits(L"abcd"sv); }},
+    // "abcd", no NUL, and one byte more: half a unit, not zero, so that a
+    // read past the block's last whole unit finds it and counts at least 5.
+    {"unterminated", Owner::Window, [] { return PutBytes(CF_UNICODETEXT, "a\0b\0c\0d\0e"sv); }},
     {"over-limit", Owner::Window, [] { return PutUnits(std::wstring(50001, L'x') + L'\0'); }},
     {"long", Owner::Window, PutLongText},
 };

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "platform/headless/headless_services.h"
 
@@ -51,6 +52,16 @@ void HeadlessWindowServices::DoSetFormMetric(const FormDefinition& form, Edge ed
   Record("SetFormMetric", form.name, edge == Edge::Left ? Metric::Left : Metric::Top);
   TwipsRect& outer = forms_.at(&form).outer;
   (edge == Edge::Left ? outer.left : outer.top) = twips;
+}
+
+// Geometry stays in twips here: one DPI for every window.
+void HeadlessWindowServices::DoPlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from,
+                                                 TwipsPoint offset) {
+  Record("PlaceFormAtOffset", std::string(form.name) + " " + std::string(from.name));
+  const TwipsRect anchor = forms_.at(&from).outer;
+  TwipsRect& outer = forms_.at(&form).outer;
+  outer.left = anchor.left + offset.left;
+  outer.top = anchor.top + offset.top;
 }
 
 }  // namespace vornic::headless

@@ -329,6 +329,13 @@ void FormWindow::SetOuterMetric(Edge edge, float twips) {
   if (corner != pos()) move(corner);
 }
 
+void FormWindow::PlaceAtOffset(const FormWindow& from, TwipsPoint offset) {
+  const QPoint corner = from.pos();
+  const PixelPoint placed = OffsetCorner({corner.x(), corner.y()}, offset.left, offset.top, from.DotsPerInch());
+  const QPoint target(ClampCoordinate(placed.x), ClampCoordinate(placed.y));
+  if (target != pos()) move(target);
+}
+
 void FormWindow::StartTimers() {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     QTimer* timer = controls_[i].timer;
@@ -394,6 +401,10 @@ float QtWindowServices::DoGetFormMetric(const FormDefinition& form, Metric metri
 
 void QtWindowServices::DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) {
   Live(form).SetOuterMetric(edge, twips);
+}
+
+void QtWindowServices::DoPlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from, TwipsPoint offset) {
+  Live(form).PlaceAtOffset(Live(from), offset);
 }
 
 }  // namespace vornic::qt

@@ -38,6 +38,8 @@ class FormWindow final : public QMainWindow {
   // Outer geometry in twips.
   [[nodiscard]] float OuterMetric(Metric metric) const;
   void SetOuterMetric(Edge edge, float twips);
+  // Moves the outer corner to `from`'s plus the offset at `from`'s DPI.
+  void PlaceAtOffset(const FormWindow& from, TwipsPoint offset);
 
   // Controls by their place in the table; the window services have checked
   // that each has the property.

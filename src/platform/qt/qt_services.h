@@ -70,6 +70,7 @@ class QtWindowServices final : public WindowInspection {
   void DoUnloadForm(const FormDefinition& form) override;
   [[nodiscard]] float DoGetFormMetric(const FormDefinition& form, Metric metric) const override;
   void DoSetFormMetric(const FormDefinition& form, Edge edge, float twips) override;
+  void DoPlaceFormAtOffset(const FormDefinition& form, const FormDefinition& from, TwipsPoint offset) override;
   void DoSetCaption(ControlRef control, std::u16string_view caption) override;
   void DoSetText(ControlRef control, std::u16string_view text) override;
   void DoSetMetric(ControlRef control, Metric metric, float twips) override;

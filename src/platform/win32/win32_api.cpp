@@ -71,13 +71,24 @@ Function User32Function(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
 }
 
+// What Windows before 10 version 1607 scales by: the screen's DPI when the
+// user signed in, the same for every window. Without it a DPI-aware program
+// would be drawn at 96 DPI on a larger setting, and Windows would not scale it.
+UINT SystemDpi() {
+  const HDC screen = Checked("GetDC", nullptr, [] { return GetDC(nullptr); });
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi <= 0) ThrowFailure("GetDeviceCaps", "the screen has no DPI");
+  return static_cast<UINT>(dpi);
+}
+
 }  // namespace
 
 UINT WindowDpi(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
   const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
-  return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+  return dpi != 0 ? dpi : SystemDpi();
 }
 
 RECT OuterRectForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {

@@ -47,7 +47,8 @@ std::u16string WindowText(HWND window);
 std::wstring ToWide(std::u16string_view text);
 std::u16string FromWide(std::wstring_view text);
 
-// The window's dots per inch (96 where Windows cannot tell per window).
+// The window's dots per inch; the system's where Windows cannot tell per
+// window (before Windows 10 version 1607).
 UINT WindowDpi(HWND window);
 // The outer rectangle of a window whose client area is `client`.
 RECT OuterRectForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);

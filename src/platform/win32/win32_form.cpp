@@ -224,4 +224,19 @@ void Win32Services::DoSetFormMetric(const FormDefinition& definition, Edge edge,
   }
 }
 
+// One move, in `from`'s pixels: after a first of two moves the window may
+// stand on a monitor of another DPI, which would then scale the second. If
+// this move takes it onto such a monitor, WM_DPICHANGED sizes it for there.
+void Win32Services::DoPlaceFormAtOffset(const FormDefinition& definition, const FormDefinition& fromDefinition,
+                                        TwipsPoint offset) {
+  const LiveForm& from = Live(fromDefinition);
+  const RECT corner = WindowRectOf(from.window);
+  const PixelPoint placed =
+      OffsetCorner({corner.left, corner.top}, offset.left, offset.top, static_cast<float>(from.dpi));
+  if (!SetWindowPos(Live(definition).window, nullptr, placed.x, placed.y, 0, 0,
+                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE)) {
+    ThrowLastError("SetWindowPos");
+  }
+}
+
 }  // namespace vornic::win32
