@@ -80,4 +80,12 @@ COLORREF ColourValue(const Colour& colour);
 HBRUSH ColourBrush(const Colour& colour, OwnedBrush& owner);
 OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);
 
+// Screen readers (win32_accessibility.cpp): the tables' accessible names and
+// live regions on the controls' windows, made once the controls exist and
+// cleared while they still do; and the event that has a live region's new
+// caption spoken.
+void AnnotateControls(const LiveForm& form);
+void ClearAnnotations(const LiveForm& form);
+void AnnounceChange(HWND label);
+
 }  // namespace vornic::win32
