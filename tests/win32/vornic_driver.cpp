@@ -81,7 +81,7 @@ RECT ClientRectOf(HWND child) {
   return rect;
 }
 
-void PressKey(WORD key, bool withShift) {
+void PressKey(WORD key, WORD modifier) {
   std::vector<INPUT> inputs;
   const auto add = [&](WORD code, DWORD flags) {
     INPUT input{};
@@ -90,10 +90,10 @@ void PressKey(WORD key, bool withShift) {
     input.ki.dwFlags = flags;
     inputs.push_back(input);
   };
-  if (withShift) add(VK_SHIFT, 0);
+  if (modifier != 0) add(modifier, 0);
   add(key, 0);
   add(key, KEYEVENTF_KEYUP);
-  if (withShift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+  if (modifier != 0) add(modifier, KEYEVENTF_KEYUP);
   if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) {
     throw std::runtime_error("SendInput failed");
   }

@@ -27,9 +27,9 @@ std::wstring ClassName(HWND window);
 std::vector<HWND> Children(HWND parent);  // in z-order, which is tab order
 RECT ClientRectOf(HWND child);            // relative to its parent's client area
 
-// Presses and releases a key, Shift held if asked, as the keyboard does: it
-// goes to whichever program has the focus.
-void PressKey(WORD key, bool withShift = false);
+// Presses and releases a key, with a modifier (VK_SHIFT, VK_MENU) held if
+// given, as the keyboard does: it goes to whichever program has the focus.
+void PressKey(WORD key, WORD modifier = 0);
 
 // The clipboard, owned by a hidden window of the test.
 class Clipboard {

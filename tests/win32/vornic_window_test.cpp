@@ -326,7 +326,7 @@ TEST_F(VornicWindowTest, KeyboardGoesRoundTheControlsAndEscClosesNothing) {
     EXPECT_TRUE(focusReaches(next));
   }
   for (HWND previous : {vornic.command3, vornic.command2, vornic.command1, vornic.text1}) {
-    PressKey(VK_TAB, true);
+    PressKey(VK_TAB, VK_SHIFT);
     EXPECT_TRUE(focusReaches(previous));
   }
 
@@ -355,7 +355,23 @@ TEST_F(VornicWindowTest, KeyboardGoesRoundTheControlsAndEscClosesNothing) {
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
   EXPECT_TRUE(WaitUntil([&] { return WindowText(vornic.text1) == L"制限に達しました。"; }, 5000));
-  EXPECT_TRUE(IsWindow(vornic.form1));
+
+  // The about window ignores Esc too; Alt+F4 closes each window, the last
+  // one ending Vornic.
+  vornic.ChooseMenuItem(L"確認");
+  HWND form2 = vornic.FindForm(L"Author");
+  ASSERT_NE(form2, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form2; }, 5000));
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(WaitUntil([&] { return !IsWindow(form2); }, 1000));
+  PressKey(VK_F4, VK_MENU);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(form2); }, 5000));
+  ASSERT_TRUE(IsWindow(vornic.form1));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == vornic.form1; }, 5000));
+  PressKey(VK_F4, VK_MENU);
+  DWORD exitCode = 99;
+  ASSERT_TRUE(vornic.WaitForExit(&exitCode));
+  EXPECT_EQ(exitCode, 0U);
 }
 
 std::vector<HWND> liveRegionChanges;
