@@ -7,7 +7,8 @@
 //   failures (FailNext); a clipboard with any set of formats.
 // Does not: draw, convert twips to pixels (geometry stays in twips as written),
 //   keep fonts beyond their family, colours, icons, tab order, or names and
-//   announcements for screen readers; run timers by itself (Tick runs each running timer once).
+//   announcements for screen readers; run timers by itself (Tick runs each
+//   running timer once).
 // Quirks: a window's frame is fixed (FrameMetrics: a common Windows theme at
 //   96 DPI); the message box is closed by answerMessageBox, or at once.
 //

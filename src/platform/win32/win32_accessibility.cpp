@@ -43,7 +43,8 @@ bool IsAnnotated(const ControlDefinition& control) {
 
 }  // namespace
 
-// A refused annotation leaves the control as the system describes it.
+// A refused annotation (Wine refuses them all) is not reported: the control
+// keeps the system's own description.
 void AnnotateControls(const LiveForm& form) {
   AnnotationService service;
   for (std::size_t index = 0; index < form.controls.size(); ++index) {
