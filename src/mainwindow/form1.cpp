@@ -48,7 +48,9 @@ constexpr std::array kControls{
                       .kind = ControlKind::Label,
                       .geometry = {4200, 0, 4935, 375},
                       .tabIndex = 2,
-                      .font = &kLabel1Font},
+                      .font = &kLabel1Font,
+                      // The count appears there and nowhere else a screen reader would look.
+                      .announcesChanges = true},
     ControlDefinition{.name = "mnuAuthor", .kind = ControlKind::MenuItem, .content = u"Author"},
     ControlDefinition{.name = "mnuCheck", .kind = ControlKind::MenuItem, .content = u"Check", .parentMenu = 6},
     ControlDefinition{.name = "mnuLanguage", .kind = ControlKind::MenuItem, .content = u"Language"},

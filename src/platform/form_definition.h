@@ -82,6 +82,7 @@ struct ControlDefinition {
   int parentMenu = -1;  // menu items: index of the owning menu item, -1 for the menu bar
   bool checked = false;
   std::u16string_view accessibleName{};  // for screen readers; empty: the caption, or none
+  bool announcesChanges = false;         // labels: screen readers speak each new caption, politely
 };
 
 using Handler = void (*)(WindowServices&);

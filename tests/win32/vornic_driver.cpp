@@ -81,6 +81,24 @@ RECT ClientRectOf(HWND child) {
   return rect;
 }
 
+void PressKey(WORD key, WORD modifier) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](WORD code, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = flags;
+    inputs.push_back(input);
+  };
+  if (modifier != 0) add(modifier, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  if (modifier != 0) add(modifier, KEYEVENTF_KEYUP);
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) {
+    throw std::runtime_error("SendInput failed");
+  }
+}
+
 // Clipboard -------------------------------------------------------------------
 
 Clipboard::Clipboard()
@@ -268,6 +286,12 @@ HWND VornicProcess::MessageBoxNow() const {
 bool VornicProcess::WaitForExit(DWORD* exitCode) const {
   if (WaitForSingleObject(process_.hProcess, 30000) != WAIT_OBJECT_0) return false;
   return GetExitCodeProcess(process_.hProcess, exitCode) != FALSE;
+}
+
+HWND VornicProcess::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
 bool VornicProcess::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }

@@ -27,6 +27,10 @@ std::wstring ClassName(HWND window);
 std::vector<HWND> Children(HWND parent);  // in z-order, which is tab order
 RECT ClientRectOf(HWND child);            // relative to its parent's client area
 
+// Presses and releases a key, with a modifier (VK_SHIFT, VK_MENU) held if
+// given, as the keyboard does: it goes to whichever program has the focus.
+void PressKey(WORD key, WORD modifier = 0);
+
 // The clipboard, owned by a hidden window of the test.
 class Clipboard {
  public:
@@ -96,6 +100,10 @@ class VornicProcess {
   [[nodiscard]] HWND FindForm(const wchar_t* title) const;
   // Every message box of the program on the screen now, topmost first.
   [[nodiscard]] std::vector<HWND> MessageBoxes() const;
+
+  // The window that has the keyboard focus in Vornic, as its thread sees it.
+  [[nodiscard]] HWND Focus() const;
+  [[nodiscard]] DWORD ProcessId() const { return process_.dwProcessId; }
 
   [[nodiscard]] bool WaitForExit(DWORD* exitCode) const;
   [[nodiscard]] bool IsRunning() const;

@@ -359,6 +359,76 @@ TEST_F(VornicWindowTest, ClipboardHeldOpenForLongIsReportedAndEndsTheProgram) {
   EXPECT_EQ(exitCode, 1U);
 }
 
+// Real key presses, through Vornic's own message loop.
+TEST_F(VornicWindowTest, KeyboardGoesRoundTheControlsAndEscClosesNothing) {
+  VornicProcess vornic;
+  const auto focusReaches = [&](HWND control) { return WaitUntil([&] { return vornic.Focus() == control; }, 5000); };
+  ASSERT_TRUE(focusReaches(vornic.text1)) << "the text box has the first focus";
+
+  // Esc in the text box; the Tab after it is handled after anything Esc posted.
+  PressKey(VK_ESCAPE);
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusReaches(vornic.command1)) << "Tab leaves the text box";
+  EXPECT_TRUE(IsWindow(vornic.form1)) << "Esc in the text box closes nothing";
+  for (HWND next : {vornic.command2, vornic.command3, vornic.text1}) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(focusReaches(next));
+  }
+  for (HWND previous : {vornic.command3, vornic.command2, vornic.command1, vornic.text1}) {
+    PressKey(VK_TAB, VK_SHIFT);
+    EXPECT_TRUE(focusReaches(previous));
+  }
+
+  // A focused button shows as the default one while it has the focus, as in
+  // any dialog; back in the text box, none is, and Enter is a line break.
+  for (HWND button : {vornic.command1, vornic.command2, vornic.command3}) {
+    EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON);
+  }
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(vornic.text1) == L"\r\n"; }, 5000));
+  EXPECT_EQ(WindowText(vornic.label1), L"");
+
+  // Space presses the focused button; Esc there does nothing.
+  clipboard.SetText(L"Hello, world");
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusReaches(vornic.command1));
+  PressKey(VK_ESCAPE);
+  PressKey(VK_SPACE);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(vornic.label1) == L" = 12"; }, 5000));
+}
+
+std::vector<HWND> liveRegionChanges;
+
+void CALLBACK RecordLiveRegionChange(HWINEVENTHOOK /*hook*/, DWORD /*event*/, HWND window, LONG object, LONG child,
+                                     DWORD /*thread*/, DWORD /*time*/) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) liveRegionChanges.push_back(window);
+}
+
+// A screen reader hears each count: the count label, and only it, raises a
+// live region's change. (Wine gives no accessible object of another process,
+// so the names and the live setting themselves cannot be read here.)
+TEST_F(VornicWindowTest, EachCountIsAnnouncedFromTheCountLabel) {
+  VornicProcess vornic;
+  liveRegionChanges.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                                       RecordLiveRegionChange, vornic.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  vornic.ChooseMenuItem(L"英語");  // new captions elsewhere: nothing to announce
+  clipboard.SetText(L"abc");
+  vornic.Click(vornic.command1);
+  vornic.Click(vornic.command1);  // the same count again is spoken again
+  // The events come as messages to this thread.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        return liveRegionChanges.size() >= 2;
+      },
+      5000));
+  UnhookWinEvent(hook);
+  EXPECT_EQ(liveRegionChanges, (std::vector<HWND>{vornic.label1, vornic.label1}));
+}
+
 // The controls follow the window's outer size W x H (twips).
 void ExpectLayout(const VornicProcess& vornic, int outerWidth, int outerHeight) {
   SetWindowPos(vornic.form1, nullptr, 0, 0, outerWidth, outerHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

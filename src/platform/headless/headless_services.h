@@ -6,8 +6,9 @@
 // Implements: every seam operation and WindowInspection; a call log; injected
 //   failures (FailNext); a clipboard with any set of formats.
 // Does not: draw, convert twips to pixels (geometry stays in twips as written),
-//   keep fonts beyond their family, colours, icons, tab order or names for
-//   screen readers; run timers by itself (Tick runs each running timer once).
+//   keep fonts beyond their family, colours, icons, tab order, or names and
+//   announcements for screen readers; run timers by itself (Tick runs each
+//   running timer once).
 // Quirks: a window's frame is fixed (FrameMetrics: a common Windows theme at
 //   96 DPI); the message box is closed by answerMessageBox, or at once.
 //

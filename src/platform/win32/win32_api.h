@@ -1,9 +1,11 @@
-// windows.h (its settings come from the build: vornic_windows_api), and the
-// few helpers every part of the Win32 backend shares: error reports, UTF-16
-// strings, DPI.
+// windows.h and commctrl.h (their settings come from the build:
+// vornic_windows_api), and the few helpers every part of the Win32 backend
+// shares: error reports, UTF-16 strings, DPI.
 #pragma once
 
 #include <windows.h>
+// Needs windows.h before it.
+#include <commctrl.h>
 
 #include <memory>
 #include <string>

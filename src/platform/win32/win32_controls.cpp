@@ -34,6 +34,26 @@ void SetWindowTextOrThrow(HWND window, std::u16string_view text) {
   if (!SetWindowTextW(window, ToWide(text).c_str())) ThrowLastError("SetWindowText");
 }
 
+constexpr UINT_PTR kTextBoxSubclass = 1;
+
+// Under the dialog manager a multi-line edit takes itself for part of a
+// dialog box: on Tab it asks its parent for the next control
+// (WM_NEXTDLGCTL, which only a dialog box answers), and on Esc it posts its
+// parent WM_CLOSE, which would close the form. Like a one-line edit, it
+// leaves both keys to the dialog manager, which moves the focus on Tab and
+// on Esc reaches for an IDCANCEL control that no form has.
+LRESULT CALLBACK TextBoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                  DWORD_PTR /*data*/) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, TextBoxProcedure, kTextBoxSubclass);  // gone anyway
+  const LRESULT wanted = DefSubclassProc(window, message, wParam, lParam);
+  if (message != WM_GETDLGCODE || lParam == 0) return wanted;
+  const MSG& key = *reinterpret_cast<const MSG*>(lParam);
+  // VK_TAB and VK_ESCAPE are also the characters these keys type.
+  const bool dialogKey =
+      (key.message == WM_KEYDOWN || key.message == WM_CHAR) && (key.wParam == VK_TAB || key.wParam == VK_ESCAPE);
+  return dialogKey ? wanted & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB) : wanted;
+}
+
 }  // namespace
 
 FontRequest FontRequestOf(const FontDefinition& font) {
@@ -53,6 +73,7 @@ void Win32Services::CreateControls(LiveForm& form) {
   };
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
   for (const std::size_t index : order) CreateControl(form, index);
+  AnnotateControls(form);
 }
 
 void Win32Services::CreateControl(LiveForm& form, std::size_t index) {
@@ -99,8 +120,13 @@ void Win32Services::CreateControl(LiveForm& form, std::size_t index) {
       control.pixels.width, control.pixels.height, form.window,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId) + static_cast<INT_PTR>(index)), instance_, nullptr);
   if (control.window == nullptr) ThrowLastError("CreateWindowEx");
-  // Lift the 32767-character default: the program shows up to 50000.
-  if (definition.kind == ControlKind::TextBox) SendMessageW(control.window, EM_SETLIMITTEXT, 0, 0);
+  if (definition.kind == ControlKind::TextBox) {
+    // Lift the 32767-character default: the program shows up to 50000.
+    SendMessageW(control.window, EM_SETLIMITTEXT, 0, 0);
+    if (!SetWindowSubclass(control.window, TextBoxProcedure, kTextBoxSubclass, 0)) {
+      ThrowFailure("SetWindowSubclass", "the text box could not be subclassed");
+    }
+  }
   if (definition.font != nullptr) {
     control.hasFont = true;
     control.fontRequest = FontRequestOf(*definition.font);
@@ -149,6 +175,7 @@ void Win32Services::DoSetCaption(ControlRef control, std::u16string_view caption
   LiveControl& live = Live(control);
   if (control.Definition().kind != ControlKind::MenuItem) {
     SetWindowTextOrThrow(live.window, caption);
+    if (control.Definition().announcesChanges) AnnounceChange(live.window);
     return;
   }
   std::wstring text = ToWide(caption);

@@ -86,4 +86,12 @@ OwnedIcon LoadProgramIcon(HINSTANCE instance, UINT dpi);
 // colours and high-contrast mode as they are now (win32_form.cpp).
 void ApplyColours(LiveForm& form);
 
+// Screen readers (win32_accessibility.cpp): the tables' accessible names and
+// live regions on the controls' windows, made once the controls exist and
+// cleared while they still do; and the event that has a live region's new
+// caption spoken.
+void AnnotateControls(const LiveForm& form);
+void ClearAnnotations(const LiveForm& form);
+void AnnounceChange(HWND label);
+
 }  // namespace vornic::win32

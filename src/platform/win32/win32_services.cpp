@@ -1,5 +1,7 @@
 #include "platform/win32/win32_services.h"
 
+#include <objbase.h>
+
 #include <vector>
 
 #include "platform/event_dispatch.h"
@@ -15,13 +17,17 @@ std::unique_ptr<WindowServices> CreatePlatformServices(int /*argc*/, char** /*ar
 
 namespace vornic::win32 {
 
-Win32Services::Win32Services(HINSTANCE instance) : instance_(instance) {}
+// COM carries the controls' annotations for screen readers; on a thread
+// where it cannot start, they go without (see win32_accessibility.cpp).
+Win32Services::Win32Services(HINSTANCE instance)
+    : instance_(instance), comStarted_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 
 // Best effort: a destructor has no one to report to.
 Win32Services::~Win32Services() {
   std::vector<HWND> windows;
   for (const auto& [definition, form] : forms_) windows.push_back(form->window);
   for (HWND window : windows) DestroyWindow(window);
+  if (comStarted_) CoUninitialize();
 }
 
 // The program's active window owns a message box; with none, the box

@@ -1,5 +1,5 @@
-// The Win32 backend: the window services on the Win32 API (user32, gdi32 and
-// kernel32 only), Vornic's native Windows program.
+// The Win32 backend: the window services on the Win32 API (user32, gdi32,
+// kernel32, comctl32 and ole32 only), Vornic's native Windows program.
 //
 // Implements: every seam operation and WindowInspection. A form is a
 //   top-level window with a real menu bar and standard controls (BUTTON,
@@ -8,21 +8,26 @@
 //   of system colours or of high contrast re-makes the brushes; the clipboard
 //   is read as CF_UNICODETEXT once CF_TEXT is among its listed formats and
 //   CF_HDROP is not, in place: a text over the limit is refused without a
-//   copy.
-// Does not: give screen readers the tables' accessibleName (controls are read
-//   by their captions only).
+//   copy. Screen readers get the tables' accessibleName and hear each new
+//   caption of an announcesChanges label (Active Accessibility annotations:
+//   a polite live region and its change event).
+// Does not: fail when the system refuses a screen reader's annotation (the
+//   tables' accessibleName, a label's live region): Vornic runs on without it.
 // Quirks: timers tick no faster than every 15 ms, Windows' clock tick (Wine
 //   would tick every 10 ms); tab order is z-order, so controls are created in
 //   tab-index order, with labels and pictures below the rest; coloured labels are drawn by the form so overlapping ones
 //   keep each other's text; the program ends when its last window is gone, not
-//   with Form1; opening the clipboard is retried for about a second.
+//   with Form1; opening the clipboard is retried for about a second; the
+//   multi-line text box leaves Tab and Esc to the dialog manager, as a
+//   one-line one does, so neither locks the focus in it nor closes the form.
 //
 // Files: win32_services (the class, message boxes, program life),
 //   win32_form (+ .h: a form as it lives on screen), win32_controls,
 //   win32_clipboard (with win32_clipboard_text, its pure reading of the
 //   block),
 //   win32_window_procedure (the form window's class and
-//   messages, fonts, colours, icons), win32_api (windows.h and shared helpers).
+//   messages, fonts, colours, icons), win32_accessibility (annotations for
+//   screen readers), win32_api (windows.h and shared helpers).
 #pragma once
 
 #include <map>
@@ -93,6 +98,7 @@ class Win32Services final : public WindowInspection {
   HINSTANCE instance_;
   std::map<const FormDefinition*, std::unique_ptr<LiveForm>> forms_;
   int exitStatus_ = 0;
+  bool comStarted_ = false;
 };
 
 }  // namespace vornic::win32

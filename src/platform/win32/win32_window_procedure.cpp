@@ -201,6 +201,11 @@ LRESULT OnSetFocus(const LiveForm& form) {
   return 0;
 }
 
+LRESULT OnDestroy(const LiveForm& form) {
+  ClearAnnotations(form);
+  return 0;
+}
+
 LRESULT OnNcDestroy(HWND window, LiveForm& form, WPARAM wParam, LPARAM lParam) {
   Win32Services& services = *form.services;
   RunGuarded(services, [&] {
@@ -241,6 +246,8 @@ LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       return OnActivate(*form, wParam, lParam);
     case WM_SETFOCUS:
       return Reported(*form->services, 0, [&] { return OnSetFocus(*form); });
+    case WM_DESTROY:
+      return OnDestroy(*form);
     case WM_NCDESTROY:
       return OnNcDestroy(window, *form, wParam, lParam);
     default:
