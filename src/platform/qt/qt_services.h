@@ -13,12 +13,10 @@
 //   control over AT-SPI.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
-//   that is too long; honour a font's Charset (Windows' Japanese families ask
-//   for Japanese ones next: WithFamily); give a window a native (global)
-//   menu bar; run in a Wayland session when X11 (XWayland) is there (Wayland
-//   lets no client place its windows; see CreatePlatformServices).
-// Names: the desktop file name is the desktop entry's id (Wayland's app_id);
-//   WM_CLASS's class is "Vornic", the entry's StartupWMClass.
+//   that is too long; honour a font's Charset (fontconfig picks glyphs per
+//   character); give a window a native (global) menu bar; run in a Wayland
+//   session when X11 (XWayland) is there (Wayland lets no client place its
+//   windows; see CreatePlatformServices).
 // Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
 //   form unloaded from its own handler is deleted later, once Qt is back in
 //   its event loop; with no window manager a window's frame is its client area
