@@ -89,8 +89,11 @@ if(VORNIC_BACKEND STREQUAL "qt")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The xcb platform plug-in lives in libqt6gui6 and is loaded at run time,
-  # so no linked library names it; any Japanese font renders the captions.
+  # so no linked library names it. The Qt backend asks for these fonts'
+  # Japanese families by name (qt_widgets.cpp), so that kanji keep Japanese
+  # forms in every locale. The Wayland plug-in serves sessions without X11.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6, fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   include(CPack)
 

@@ -46,6 +46,8 @@ build_package() {
   for package in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6gui6 libxcb1 fonts-noto-cjk; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
   done
+  # The Wayland plug-in, for sessions without X11.
+  [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends is not qt6-wayland"
 
   # Exactly these files: nothing from the build tree, the tests or headers.
   local expected actual
@@ -179,7 +181,8 @@ install_and_run() {
   }
   trap cleanup EXIT
 
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --allow-downgrades "$deb" ||
+  # Recommended packages would stay behind after the removal.
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --allow-downgrades "$deb" ||
     fail "apt-get install could not install the package"
   dpkg-query -W -f='${Status} ${Version}' vornic | grep -q "^install ok installed $version\$" ||
     fail "vornic $version is not installed: $(dpkg-query -W -f='${Status} ${Version}' vornic)"
@@ -191,7 +194,7 @@ install_and_run() {
   app_pid=$!
   local window= tries
   for tries in $(seq 100); do
-    window=$(xdotool search --name '^Vornic$' 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --onlyvisible --name '^Vornic$' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.2
@@ -201,6 +204,12 @@ install_and_run() {
     fail "the installed vornic showed no window named Vornic"
   fi
   kill -0 "$app_pid" 2>/dev/null || fail "vornic ended after showing its window"
+  # Docks tie an X11 window to its launcher by the class of its WM_CLASS.
+  local wm_class startup_class
+  wm_class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*= "[^"]*", "\([^"]*\)"$/\1/p')
+  startup_class=$(sed -n 's/^StartupWMClass=//p' /usr/share/applications/$app_id.desktop)
+  [ -n "$wm_class" ] && [ "$wm_class" = "$startup_class" ] ||
+    fail "the window's WM_CLASS class is '$wm_class', the desktop entry's StartupWMClass '$startup_class'"
   kill "$app_pid"
   wait "$app_pid" 2>/dev/null || true
   app_pid=

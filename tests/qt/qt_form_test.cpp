@@ -198,7 +198,15 @@ TEST_F(FormTest, FontFamilyReadsBackAsWrittenEvenWhenNotInstalled) {
   EXPECT_EQ(Services().GetFontFamily(kCaption), u"Arial");
   Services().SetFontFamily(kButton, u"ＭＳ ゴシック");
   EXPECT_EQ(Services().GetFontFamily(kButton), u"ＭＳ ゴシック");
-  EXPECT_EQ(WidgetOf(kButton)->font().families().value(0), QStringLiteral("ＭＳ ゴシック"));
+  // Japanese families stand in for it in every locale; Arial keeps fontconfig's own.
+  EXPECT_EQ(WidgetOf(kButton)->font().families().mid(0, 2),
+            QStringList({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans CJK JP")}));
+  EXPECT_EQ(WidgetOf(kCaption)->font().families(), QStringList(QStringLiteral("Arial")));
+  // Shaping would follow the locale for kanji, so a Japanese caption goes unshaped.
+  Services().SetCaption(kButton, u"文字数");
+  EXPECT_TRUE(WidgetOf(kButton)->font().styleStrategy() & QFont::PreferNoShaping);
+  Services().SetCaption(kButton, u"Number of characters");
+  EXPECT_FALSE(WidgetOf(kButton)->font().styleStrategy() & QFont::PreferNoShaping);
   EXPECT_DOUBLE_EQ(WidgetOf(kButton)->font().pointSizeF(), 9.0);
   EXPECT_DOUBLE_EQ(WidgetOf(kCaption)->font().pointSizeF(), 15.75);
 }

@@ -49,9 +49,13 @@ void FormWindow::SetCaption(int index, std::u16string_view caption) {
   Control& control = At(index);
   control.caption = caption;
   switch (DefinitionOf(index).kind) {
-    case ControlKind::PushButton:
+    case ControlKind::PushButton: {
+      // Only a change: a font of its own no longer follows the window's.
+      const QFont font = ForCaption(control.widget->font(), caption);
+      if (font != control.widget->font()) control.widget->setFont(font);
       static_cast<QPushButton*>(control.widget)->setText(ToQString(caption));
       break;
+    }
     case ControlKind::Label:
       static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
       break;
@@ -120,14 +124,11 @@ float FormWindow::GetMetric(int index, Metric metric) const {
   return 0;
 }
 
-// The family is kept as written; when it is not installed, fontconfig picks a
-// substitute and falls back per glyph, so Japanese captions still show.
+// The family is kept as written; Qt gets it with its stand-ins.
 void FormWindow::SetFontFamily(int index, std::u16string_view family) {
   Control& control = At(index);
   control.family = std::u16string(family);
-  QFont font = control.widget->font();
-  font.setFamilies({ToQString(family)});
-  control.widget->setFont(font);
+  control.widget->setFont(WithFamily(control.widget->font(), family));
 }
 
 std::u16string FormWindow::FontFamily(int index) const {

@@ -30,6 +30,10 @@ QtWindowServices::QtWindowServices(int& argc, char** argv) : application_(std::m
   // Forms end the program themselves (RunEventLoop); message boxes never do.
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setApplicationName(ToQString(kApplicationTitle));
+  // The desktop entry's id (packaging/linux): Wayland's app_id, by which docks
+  // tie the window to its launcher. On X11 they go by WM_CLASS, whose class is
+  // the application name: the entry's StartupWMClass.
+  QApplication::setDesktopFileName(QStringLiteral("org.vornic.Vornic"));
   programIcon_ = LoadProgramIcon();
   QApplication::setWindowIcon(programIcon_);
 }

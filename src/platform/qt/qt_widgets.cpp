@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 namespace vornic::qt {
@@ -49,9 +50,32 @@ std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette) {
   return std::nullopt;
 }
 
+QFont WithFamily(QFont font, std::u16string_view family) {
+  QStringList families{ToQString(family)};
+  // Only these: a family listed after Arial would come before fontconfig's
+  // stand-in for it (Liberation Sans).
+  if (family == u"ＭＳ ゴシック") {
+    families << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("IPAGothic") << QStringLiteral("VL Gothic");
+  } else if (family == u"ＭＳ Ｐゴシック") {
+    families << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("IPAPGothic") << QStringLiteral("VL PGothic");
+  }
+  font.setFamilies(families);
+  return font;
+}
+
+QFont ForCaption(QFont font, std::u16string_view caption) {
+  // Kana, kanji and their punctuation, full-width forms, and the surrogates of
+  // the supplementary ideographs.
+  const bool cjk = std::ranges::any_of(caption, [](char16_t unit) {
+    return (unit >= 0x2E80 && unit < 0xA000) || (unit >= 0xF900 && unit < 0xFB00) ||
+           (unit >= 0xFF00 && unit < 0xFFF0) || (unit >= 0xD840 && unit < 0xD8C0);
+  });
+  font.setStyleStrategy(cjk ? QFont::PreferNoShaping : QFont::PreferDefault);
+  return font;
+}
+
 QFont ToQFont(const FontDefinition& font, const QFont& base) {
-  QFont result = base;
-  result.setFamilies({ToQString(font.family)});
+  QFont result = WithFamily(base, font.family);
   result.setPointSizeF(static_cast<qreal>(font.points));
   result.setBold(font.bold);
   return result;

@@ -36,6 +36,18 @@ inline int ClampCoordinate(int pixels) {
 // nullopt for Colour::Kind::Default: leave the widget's own colour.
 std::optional<QColor> ToQColor(const Colour& colour, const QPalette& palette);
 
+// The font with the family set. Linux has no "ＭＳ ゴシック", and for a family it
+// does not know fontconfig's guess follows the locale (Noto Sans CJK SC under
+// zh_CN): Windows' Japanese families ask next for the Japanese families the
+// package depends on.
+QFont WithFamily(QFont font, std::u16string_view family);
+
+// The font for a button's caption. HarfBuzz shapes in the locale's language,
+// and a Japanese font's local forms then turn its kanji Chinese under zh_CN: a
+// caption with CJK characters goes unshaped, as Windows draws it; others keep
+// their kerning.
+QFont ForCaption(QFont font, std::u16string_view caption);
+
 QFont ToQFont(const FontDefinition& font, const QFont& base);
 
 // A label that reports clicks. A pressable one (its clicks do something) also
