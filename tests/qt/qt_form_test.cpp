@@ -240,6 +240,7 @@ TEST_F(FormTest, F10OpensTheFirstMenu) {
   QTest::keyClick(WidgetOf(kBox), Qt::Key_F10);
   EXPECT_EQ(Window().menuBar()->activeAction(), ActionOf(kTopMenu));
   EXPECT_TRUE(QTest::qWaitFor([&] { return ActionOf(kTopMenu)->menu()->isVisible(); }));
+  EXPECT_EQ(ActionOf(kTopMenu)->menu()->activeAction(), ActionOf(kPlainItem));  // Enter takes it
 }
 
 TEST_F(FormTest, TimerRunsAtTheWindowsTickFromShowUntilUnload) {

@@ -69,7 +69,14 @@ FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIco
 void FormWindow::OpenMenuBarWithF10() {
   if (menuWidget() == nullptr || menuBar()->actions().isEmpty()) return;
   auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F10), this);
-  connect(shortcut, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
+  connect(shortcut, &QShortcut::activated, this, [this] {
+    QAction* first = menuBar()->actions().first();
+    menuBar()->setActiveAction(first);
+    // With its first item chosen, as a menu opened by the keyboard is: Enter takes it.
+    if (QMenu* menu = first->menu(); menu != nullptr && !menu->actions().isEmpty()) {
+      menu->setActiveAction(menu->actions().first());
+    }
+  });
 }
 
 const ControlDefinition& FormWindow::DefinitionOf(int index) const {
