@@ -135,7 +135,12 @@ def palettise(pixels):
             counts[c] = counts.get(c, 0) + 1
     # Most frequent first, ties by value, so the result is stable.
     palette = sorted(counts, key=lambda c: (-counts[c], c))[:256]
+    # A masked pixel is drawn as screen XOR its colour: that colour must be
+    # black, or the icon's background shows inverted around it.
+    if (0, 0, 0) not in palette:
+        palette = palette[:255] + [(0, 0, 0)]
     index = {c: i for i, c in enumerate(palette)}
+    transparent = index[(0, 0, 0)]
     while len(palette) < 256:
         palette.append((0, 0, 0))
 
@@ -148,7 +153,7 @@ def palettise(pixels):
     indices = []
     for c, o in zip(colours, opaque):
         if not o:
-            indices.append(0)
+            indices.append(transparent)
         else:
             indices.append(index[c] if c in index else nearest(c))
     return palette, indices, opaque

@@ -508,15 +508,14 @@ TEST_F(VornicWindowTest, AboutWindowIsReadableUnderADarkThemesSystemColours) {
   vornic.ChooseMenuItem(L"確認");
   HWND form2 = vornic.FindForm(L"Author");
   ASSERT_NE(form2, nullptr);
-  std::map<std::wstring, HWND> labels;
-  for (HWND child : Children(form2)) {
-    if (!WindowText(child).empty()) labels[WindowText(child)] = child;
-  }
-  ASSERT_EQ(labels.size(), 5U);
+  std::map<std::wstring, HWND> labels;  // and the picture, which has no text
+  for (HWND child : Children(form2)) labels[WindowText(child)] = child;
+  ASSERT_EQ(labels.size(), 6U);
   const vornic::Colour lilac = vornic::Colour::FromRgb(192, 192, 255);
   ASSERT_TRUE(WaitUntil([&] { return PaintedColours(labels.at(L"Vornic Team")).background == lilac; }, 10000));
 
   for (const auto& [text, label] : labels) {
+    if (text.empty()) continue;
     const auto painted = PaintedColours(label);
     EXPECT_GE(vornic::ContrastRatio(painted.background, painted.text), vornic::kLeastTextContrast)
         << std::string(text.begin(), text.end());
@@ -526,6 +525,15 @@ TEST_F(VornicWindowTest, AboutWindowIsReadableUnderADarkThemesSystemColours) {
   const auto close = PaintedColours(labels.at(L"   Close"));
   EXPECT_EQ(close.background, vornic::Colour::FromRgb(24, 24, 24));
   EXPECT_LT(vornic::ContrastRatio(close.text, vornic::Colour::FromRgb(240, 240, 240)), 1.2);  // give or take smoothing
+
+  // The icon's corner is masked: the window's colour shows there, not that
+  // colour XOR the pixel's own (an icon's masked pixels must be black).
+  RECT picture{};
+  GetWindowRect(labels.at(L""), &picture);
+  HDC screen = GetDC(nullptr);
+  const int inset = (picture.right - picture.left - 32) / 2;
+  EXPECT_EQ(GetPixel(screen, picture.left + inset, picture.top + inset), RGB(128, 128, 255));
+  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(VornicWindowTest, ProgramEndsWhenItsLastWindowCloses) {
