@@ -137,8 +137,6 @@ TEST_F(ProgramTest, AboutWindowOpensAtTheOffsetAndItsCloseLabelDestroysIt) {
 
 // A dark theme's light text on the about window's fixed colours was
 // unreadable; the Close label's system colours must follow the theme.
-// A dark theme's light text on the about window's fixed colours was
-// unreadable; the Close label's system colours must follow the theme.
 TEST_F(ProgramTest, AboutWindowIsReadableUnderADarkPaletteSetWhileItIsOpen) {
   ActionOf(Form1::mnuCheck)->trigger();
   const QPalette light = QApplication::palette();
