@@ -2,6 +2,7 @@
 # Installs the Debian packages Vornic needs that are not there yet.
 #   scripts/setup.sh run    to build and start Vornic on Linux
 #   scripts/setup.sh test   to build and run every test, the Windows build included
+#   scripts/setup.sh root   to make a root of another Debian release (in_debian_root.sh)
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev fonts-noto-cjk libxcb-cursor0)
@@ -12,13 +13,15 @@ test_packages=(
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal git file nsis p7zip-full unzip
-  clang-14 libclang-rt-14-dev
+  clang libclang-rt-dev
 )
+root_packages=(debootstrap)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  root) wanted=("${root_packages[@]}") ;;
+  *) echo "usage: $0 run|test|root" >&2; exit 2 ;;
 esac
 
 missing=()
