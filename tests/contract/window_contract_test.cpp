@@ -48,6 +48,7 @@ constexpr ControlRef Control(int index) { return {&kForm, index}; }
 template <typename Services>
 concept CanSizeForms = requires(Services& services) {
   services.SetFormMetric(kForm, Metric::Width, 1.0F);
+  services.SetFormMetric(kForm, Metric::Height, 1.0F);
 };
 static_assert(!CanSizeForms<WindowServices>);
 
@@ -93,10 +94,7 @@ TEST_F(WindowContract, EveryOperationOnAnUnloadedFormFailsByItsName) {
       {"UnloadForm", [](WindowInspection& s) { s.UnloadForm(kForm); }},
       {"GetFormMetric", [](WindowInspection& s) { (void)s.GetFormMetric(kForm, Metric::Width); }},
       {"SetFormMetric", [](WindowInspection& s) { s.SetFormMetric(kForm, Edge::Left, 0); }},
-      {"PlaceFormAtOffset",
-       [](WindowInspection& s) {
-         s.PlaceFormAtOffset(kForm, kForm, {0, 0});
-       }},
+      {"PlaceFormAtOffset", [](WindowInspection& s) { s.PlaceFormAtOffset(kForm, kForm, TwipsPoint{}); }},
       {"SetCaption", [](WindowInspection& s) { s.SetCaption(Control(3), u"x"); }},
       {"SetText", [](WindowInspection& s) { s.SetText(Control(0), u"x"); }},
       {"SetMetric", [](WindowInspection& s) { s.SetLeft(Control(0), 0); }},

@@ -50,8 +50,8 @@ std::wstring ToWide(std::u16string_view text) { return {text.begin(), text.end()
 std::u16string FromWide(std::wstring_view text) { return {text.begin(), text.end()}; }
 
 std::u16string WindowText(HWND window) {
-  const int length = Checked(
-      "GetWindowTextLength", 0, [&] { return GetWindowTextLengthW(window); }, FailureValue::AlsoAnAnswer);
+  const auto readLength = [&] { return GetWindowTextLengthW(window); };
+  const int length = Checked("GetWindowTextLength", 0, readLength, FailureValue::AlsoAnAnswer);
   if (length == 0) return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const int copied = Checked(

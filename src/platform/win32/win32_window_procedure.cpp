@@ -195,9 +195,8 @@ LRESULT OnSetFocus(const LiveForm& form) {
         "GetNextDlgTabItem", nullptr, [&] { return GetNextDlgTabItem(form.window, nullptr, FALSE); },
         FailureValue::AlsoAnAnswer);
   }
-  if (target != nullptr)
-    Checked(
-        "SetFocus", nullptr, [&] { return SetFocus(target); }, FailureValue::AlsoAnAnswer);
+  const auto focus = [&] { return SetFocus(target); };
+  if (target != nullptr) Checked("SetFocus", nullptr, focus, FailureValue::AlsoAnAnswer);
   return 0;
 }
 
