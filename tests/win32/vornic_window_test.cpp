@@ -39,8 +39,12 @@ int ButtonCount(HWND box) {
 std::wstring MessageText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
 // Closes the box and waits until the handler that showed it has finished.
+// The click only ends the box's modal loop, which may still answer a sent
+// message (Wine 10 does); once the box is destroyed the handler goes on
+// without answering any, so a message sent then waits for its end.
 void AnswerMessageBox(const VornicProcess& vornic, HWND box) {
   SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  WaitUntil([&] { return IsWindow(box) == FALSE; });
   vornic.Sync();
 }
 
