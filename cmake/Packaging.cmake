@@ -65,6 +65,42 @@ if(VORNIC_BACKEND STREQUAL "qt")
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/assets/vornic.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+  # A package is built on the Debian release it is for (its libraries' names
+  # and versions are that release's), and its version says which, as Debian
+  # says it: 1.0.0+deb13. The changelog gains an entry for that build.
+  set(VORNIC_DEB_VERSION ${PROJECT_VERSION})
+  set(vornic_changelog ${vornic_packaging_dir}/linux/changelog)
+  cmake_host_system_information(RESULT vornic_os QUERY DISTRIB_ID DISTRIB_VERSION_ID DISTRIB_VERSION_CODENAME)
+  list(GET vornic_os 0 vornic_os_id)
+  list(GET vornic_os 1 vornic_os_release)
+  list(GET vornic_os 2 vornic_os_codename)
+  if(vornic_os_id STREQUAL "debian" AND vornic_os_release MATCHES "^[0-9]+$")
+    set(VORNIC_DEB_VERSION ${PROJECT_VERSION}+deb${vornic_os_release})
+    # Signed as the release's own entry, the top one, and dated when its
+    # sources were (SOURCE_DATE_EPOCH), but never before it: Debian wants each
+    # entry later than the one below.
+    file(READ ${vornic_changelog} vornic_changelog_text)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${vornic_changelog})
+    string(REGEX MATCH "\n -- ([^\n]*>)  ([^\n]*)" unused "${vornic_changelog_text}")
+    set(vornic_changelog_signer "${CMAKE_MATCH_1}")
+    execute_process(COMMAND date -u -d "${CMAKE_MATCH_2}" +%s OUTPUT_VARIABLE vornic_released
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    math(EXPR vornic_built "${VORNIC_SOURCE_DATE_EPOCH}")
+    if(vornic_built LESS_EQUAL vornic_released)
+      math(EXPR vornic_built "${vornic_released} + 1")
+    endif()
+    execute_process(COMMAND date -u -R -d @${vornic_built} OUTPUT_VARIABLE vornic_built_date
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    set(vornic_changelog ${PROJECT_BINARY_DIR}/packaging/changelog)
+    file(CONFIGURE OUTPUT ${vornic_changelog} CONTENT "vornic (${VORNIC_DEB_VERSION}) ${vornic_os_codename}; urgency=medium
+
+  * Built for Debian ${vornic_os_release}.
+
+ -- ${vornic_changelog_signer}  ${vornic_built_date}
+
+${vornic_changelog_text}")
+  endif()
+
   # Debian wants the manual page and the changelog gzipped without a time stamp.
   find_program(VORNIC_GZIP gzip REQUIRED)
   set(vornic_gz_dir ${PROJECT_BINARY_DIR}/packaging)
@@ -73,8 +109,8 @@ if(VORNIC_BACKEND STREQUAL "qt")
     OUTPUT ${vornic_gz_dir}/vornic.1.gz ${vornic_gz_dir}/changelog.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${vornic_gz_dir}
     COMMAND ${VORNIC_GZIP} -9nc ${vornic_gz_dir}/vornic.1 > ${vornic_gz_dir}/vornic.1.gz
-    COMMAND ${VORNIC_GZIP} -9nc ${vornic_packaging_dir}/linux/changelog > ${vornic_gz_dir}/changelog.gz
-    DEPENDS ${vornic_gz_dir}/vornic.1 ${vornic_packaging_dir}/linux/changelog
+    COMMAND ${VORNIC_GZIP} -9nc ${vornic_changelog} > ${vornic_gz_dir}/changelog.gz
+    DEPENDS ${vornic_gz_dir}/vornic.1 ${vornic_changelog}
     VERBATIM)
   add_custom_target(vornic_package_docs ALL DEPENDS ${vornic_gz_dir}/vornic.1.gz ${vornic_gz_dir}/changelog.gz)
   install(FILES ${vornic_gz_dir}/vornic.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -84,6 +120,7 @@ if(VORNIC_BACKEND STREQUAL "qt")
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME vornic)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_PACKAGE_VERSION ${VORNIC_DEB_VERSION})
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Vornic's Debian package with CPack and checks it as a user gets it.
-#   check_deb.sh build|lint|install BUILD_DIR OUT_DIR VERSION
+#   check_deb.sh build|lint|install BUILD_DIR OUT_DIR PACKAGE_VERSION
 #     build    make the package; check its fields, its file list and its files
 #     lint     lintian (no errors), desktop-file-validate and appstreamcli
 #              validate on the package
@@ -13,6 +13,7 @@ mode=$1
 build=$(cd "$2" && pwd)
 out=$3
 version=$4
+program_version=${version%%+*}  # 1.0.0+deb13 packages Vornic 1.0.0
 arch=$(dpkg --print-architecture)
 deb=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")/vornic_${version}_${arch}.deb
 screenshots=$(cd "$(dirname "$0")/../../docs/screenshots" && pwd)
@@ -29,6 +30,11 @@ build_package() {
   fi
   [ -f "$deb" ] || fail "cpack did not make $(basename "$deb"): $(ls "$out")"
 
+  # Each Debian release gets its own build, named as Debian names one: 1.0.0+deb13.
+  local release
+  release=$(. /etc/os-release && echo "$ID$VERSION_ID")
+  [[ $release != debian* || $version == "$program_version+deb${release#debian}" ]] ||
+    fail "version $version does not name the release it is built on, $release"
   local field
   for field in "Package=vornic" "Version=$version" "Architecture=$arch" "Section=utils" \
                "Maintainer=Vornic Project <vornic@example.org>"; do
@@ -42,7 +48,8 @@ build_package() {
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
   local names package
-  names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g')
+  # Debian 13 renamed some libraries (libqt6core6t64): either name will do.
+  names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g; s/t64$//')
   for package in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6gui6 libxcb1 fonts-noto-cjk; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
   done
@@ -100,16 +107,17 @@ build_package() {
   while IFS='|' read -r place text; do
     zcat -f "$root/$place" | grep -qF -- "$text" || fail "$place does not name version $version ('$text')"
   done <<LIST
-usr/share/doc/vornic/changelog.gz|vornic ($version) unstable;
-usr/share/man/man1/vornic.1.gz|"Vornic $version"
-usr/share/metainfo/$app_id.metainfo.xml|<release version="$version"
+usr/share/doc/vornic/changelog.gz|vornic ($program_version) unstable;
+usr/share/man/man1/vornic.1.gz|"Vornic $program_version"
+usr/share/metainfo/$app_id.metainfo.xml|<release version="$program_version"
 LIST
   zcat "$root/usr/share/doc/vornic/changelog.gz" | head -n 1 | grep -q "^vornic ($version) " ||
     fail "the changelog's top entry is not version $version"
-  # One release day: the changelog's top entry, the manual page, the metadata.
+  # One release day: the program version's changelog entry, the manual page, the metadata.
   local day
-  day=$(date -u -d "$(zcat "$root/usr/share/doc/vornic/changelog.gz" | sed -n 's/^ -- .*>  //p' | head -n 1)" +%F) ||
-    fail "the changelog's top entry has no date"
+  day=$(date -u -d "$(zcat "$root/usr/share/doc/vornic/changelog.gz" |
+    sed -n "/^vornic ($program_version) /,/^ -- /s/^ -- .*>  //p")" +%F) ||
+    fail "the changelog's entry of $program_version has no date"
   zcat "$root/usr/share/man/man1/vornic.1.gz" | head -n 1 | grep -qF "\"$day\"" || fail "the manual page is not dated $day"
   grep -qF "date=\"$day\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" || fail "the metadata's release is not dated $day"
 

@@ -2,7 +2,7 @@
 # Builds Vornic's packages twice from the same sources and checks that the two
 # builds give byte-identical files. The builds differ in everything a user's
 # machine may: the folder, the time and the umask.
-#   check_reproducible.sh SOURCE_DIR WORK_DIR VERSION
+#   check_reproducible.sh SOURCE_DIR WORK_DIR VERSION DEB_VERSION
 # Each build is a fresh clone of SOURCE_DIR's HEAD with its uncommitted
 # changes applied, configured with the ci and mingw presets (no tests) and
 # packaged with CPack. Prints what differs, with diffoscope where installed.
@@ -11,6 +11,7 @@ set -euo pipefail
 source_dir=$(cd "$1" && pwd)
 work=$2
 version=$3
+deb_version=$4
 arch=$(dpkg --print-architecture)
 started=$SECONDS
 
@@ -18,7 +19,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # What users download, and the program itself.
 artifacts=(
-  "build/ci/vornic_${version}_${arch}.deb"
+  "build/ci/vornic_${deb_version}_${arch}.deb"
   "build/ci/SHA256SUMS"
   "build/mingw/Vornic.exe"
   "build/mingw/Vornic-${version}-win64.zip"
