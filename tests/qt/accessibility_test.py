@@ -6,7 +6,9 @@ their AT-SPI actions only: no mouse and no keyboard. Runs on its own X server
 like end_to_end_test.py, whose helpers it shares; run it inside
 dbus-run-session.
 
-usage: accessibility_test.py VORNIC
+usage: accessibility_test.py VORNIC [--announces]
+  --announces  Vornic is built with a Qt that announces (6.8 and later):
+               a count must be spoken without the reader going to the label
 """
 
 import os
@@ -15,6 +17,7 @@ import tempfile
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end_test import (Desktop, Vornic, check, clipboard_holds, clipboard_is_empty,  # noqa: E402
@@ -129,6 +132,24 @@ def test_buttons_through_actions(desktop, vornic):
     wait_for("display and clipboard to clear", lambda: vornic.display() == ("", "") and clipboard_is_empty())
 
 
+def test_count_is_announced(desktop, vornic):
+    """The count is spoken as soon as it is shown, as a live region is on Windows."""
+    heard = []
+    listener = lambda event: heard.append((event.any_data, event.detail1))  # noqa: E731
+    pyatspi.Registry.registerEventListener(listener, "object:announcement")
+    try:
+        put_on_clipboard(desktop, "twelve chars")
+        do(vornic.button(0), "Press")
+        def delivered():  # events arrive through GLib's main loop
+            while GLib.MainContext.default().iteration(False):
+                pass
+            return heard
+        wait_for("the announcement", delivered)
+        check(heard == [(" = 12", 1)], "heard %r, not one polite ' = 12'" % heard)
+    finally:
+        pyatspi.Registry.deregisterEventListener(listener, "object:announcement")
+
+
 def test_language_through_menus(vornic):
     choose(vornic, "言語", "英語")
     wait_for("English captions",
@@ -219,6 +240,8 @@ def main():
         vornic = Vornic(desktop, sys.argv[1])
         test_main_window_reads_fully(vornic)
         test_buttons_through_actions(desktop, vornic)
+        if "--announces" in sys.argv[2:]:
+            test_count_is_announced(desktop, vornic)
         test_language_through_menus(vornic)
         test_about_window_reads_and_closes(vornic)
         test_nothing_reenters_the_limit_box(desktop, vornic)

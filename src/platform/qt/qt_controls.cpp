@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,6 +9,21 @@
 #include "qt_widgets.h"
 
 namespace vornic::qt {
+namespace {
+
+// Screen readers speak a count as soon as it is shown, as they do on
+// Windows. Qt learnt to announce in 6.8; before that the caption waits
+// until the reader reaches the label. An empty caption has nothing to say.
+void Announce([[maybe_unused]] QWidget* widget, [[maybe_unused]] std::u16string_view caption) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  if (caption.empty()) return;
+  QAccessibleAnnouncementEvent event(widget, ToQString(caption));
+  event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+  QAccessible::updateAccessibility(&event);
+#endif
+}
+
+}  // namespace
 
 void QtWindowServices::DoSetCaption(ControlRef control, std::u16string_view caption) {
   Live(*control.form).SetCaption(control.index, caption);
@@ -58,6 +74,7 @@ void FormWindow::SetCaption(int index, std::u16string_view caption) {
     }
     case ControlKind::Label:
       static_cast<QLabel*>(control.widget)->setText(WithDisplayLineBreaks(caption));
+      if (DefinitionOf(index).announcesChanges) Announce(control.widget, caption);
       break;
     default:
       control.action->setText(ToQString(caption));

@@ -18,8 +18,8 @@
 //   theme is a palette); give a window a native (global) menu bar; run in a Wayland
 //   session when X11 (XWayland) is there (Wayland lets no client place its
 //   windows; see CreatePlatformServices); announce an announcesChanges
-//   label's new caption (Qt 6.4 has no way to; its screen reader reads the
-//   caption when it reaches the label).
+//   label's new caption when built with Qt before 6.8 (there is no way to;
+//   the screen reader reads the caption when it reaches the label).
 // Quirks: timers tick no faster than every 16 ms, as Windows delivers them; a
 //   form unloaded from its own handler is deleted later, once Qt is back in
 //   its event loop; with no window manager a window's frame is its client area
