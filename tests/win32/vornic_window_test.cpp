@@ -522,7 +522,15 @@ TEST_F(VornicWindowTest, AboutWindowIsReadableUnderADarkThemesSystemColours) {
   for (HWND child : Children(form2)) labels[WindowText(child)] = child;
   ASSERT_EQ(labels.size(), 6U);
   const vornic::Colour lilac = vornic::Colour::FromRgb(192, 192, 255);
-  ASSERT_TRUE(WaitUntil([&] { return PaintedColours(labels.at(L"Vornic Team")).background == lilac; }, 10000));
+  // Each label is painted on its own: wait until all show their text, not only the first read.
+  const auto allPainted = [&] {
+    for (const auto& [text, label] : labels) {
+      const auto painted = PaintedColours(label);
+      if (!text.empty() && painted.text == painted.background) return false;
+    }
+    return PaintedColours(labels.at(L"Vornic Team")).background == lilac;
+  };
+  ASSERT_TRUE(WaitUntil(allPainted, 10000));
 
   for (const auto& [text, label] : labels) {
     if (text.empty()) continue;
