@@ -81,7 +81,7 @@ if(VORNIC_BACKEND STREQUAL "qt")
     # entry later than the one below.
     file(READ ${vornic_changelog} vornic_changelog_text)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${vornic_changelog})
-    string(REGEX MATCH "\n -- ([^\n]*>)  ([^\n]*)" unused "${vornic_changelog_text}")
+    string(REGEX MATCH "\n -- ([^\n]*>)  ([^\n]*)" vornic_release_signature "${vornic_changelog_text}")
     set(vornic_changelog_signer "${CMAKE_MATCH_1}")
     execute_process(COMMAND date -u -d "${CMAKE_MATCH_2}" +%s OUTPUT_VARIABLE vornic_released
                     OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)

@@ -5,6 +5,8 @@
 #
 # Usage: in_debian_root.sh RELEASE -- COMMAND [ARGUMENTS...]
 #   e.g. in_debian_root.sh trixie -- bash scripts/test.sh
+#   RELEASE "other" is the supported release this machine does not run:
+#   Debian 13 (trixie) on Debian 12, Debian 12 (bookworm) on Debian 13.
 #
 # The root is kept between runs (VORNIC_ROOTS, default /var/cache/vornic-roots)
 # and its packages are brought up to date each time. Inside it, the tree is
@@ -20,6 +22,13 @@ if [ $# -lt 3 ] || [ "$2" != -- ]; then
 fi
 release=$1
 shift 2
+if [ "$release" = other ]; then
+  case "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" in
+    bookworm) release=trixie ;;
+    trixie) release=bookworm ;;
+    *) echo "$0: Vornic is tested on Debian 12 and 13; this machine runs neither" >&2; exit 1 ;;
+  esac
+fi
 if [ "$(id -u)" -ne 0 ]; then
   echo "$0: making and entering a root needs root (try sudo)" >&2
   exit 1

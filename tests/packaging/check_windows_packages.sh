@@ -102,6 +102,7 @@ check_installer() {
   grep -qx 'copyright.txt' <<<"$listing" || fail "the installer does not hold copyright.txt"
   # Whether 7-Zip lists the uninstaller differs between its versions: the
   # install below finds it where it must be written.
+
   # The installer runs elevated, and so would any program it started.
   local script=$out/_CPack_Packages/win64/NSIS/project.nsi
   [ -f "$script" ] || fail "no installer script $script"
