@@ -76,10 +76,27 @@ def clipboard_holds(target, data):
     return result.returncode == 0 and result.stdout == data
 
 
+# Asked of every owner: no program pastes these.
+NOT_DATA = ("TARGETS", "TIMESTAMP", "MULTIPLE", "SAVE_TARGETS")
+
+
 def clipboard_is_empty():
-    result = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
+    """Nothing for any program to paste: no owner, or one that refuses every
+    target but the list of them; natively on Wayland too, where there is one."""
+    listed = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
                             timeout=20)
-    return result.returncode != 0
+    if listed.returncode == 0:
+        for target in set(listed.stdout.decode().split()) - set(NOT_DATA):
+            pasted = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True,
+                                    timeout=20)
+            if pasted.returncode == 0 and pasted.stdout:
+                return False
+    if os.environ.get("WAYLAND_DISPLAY"):
+        # wl-paste picks a type itself, as a native program's paste does.
+        pasted = subprocess.run(["wl-paste", "--no-newline"], capture_output=True, timeout=20)
+        if pasted.returncode == 0 and pasted.stdout:
+            return False
+    return True
 
 
 def put_on_clipboard(desktop, data, target="UTF8_STRING"):

@@ -1,8 +1,10 @@
 #include <QClipboard>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@
 namespace vornic::qt {
 
 namespace {
+
+constexpr std::chrono::milliseconds kCompositorAnswerTime{2000};
 
 QClipboard& Clipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
@@ -41,12 +45,30 @@ const QMimeData* QtPlainText(const QClipboard& clipboard) {
   return TextTargetsToAsk(offered).empty() ? nullptr : data;
 }
 
+// A compositor that takes the clear says so within moments; one that refuses
+// says nothing. User input waits meanwhile, so no second click comes in.
+bool OffersNothingOnceAnswered(QClipboard& clipboard) {
+  const auto offersNothing = [&clipboard] {
+    const QMimeData* data = clipboard.mimeData(QClipboard::Clipboard);
+    return data == nullptr || data->formats().isEmpty();
+  };
+  if (offersNothing()) return true;
+  QEventLoop wait;
+  QTimer::singleShot(kCompositorAnswerTime, &wait, &QEventLoop::quit);
+  QObject::connect(&clipboard, &QClipboard::changed, &wait, [&] {
+    if (offersNothing()) wait.quit();
+  });
+  wait.exec(QEventLoop::ExcludeUserInputEvents);
+  return offersNothing();
+}
+
 }  // namespace
 
 bool QtWindowServices::DoClipboardHasText() {
   pendingRead_.reset();
   const QClipboard& clipboard = Clipboard();
   if (!ReadsX11Clipboard(clipboard)) return QtPlainText(clipboard) != nullptr;
+  if (HoldsEmptyClipboard()) return false;
   // Kept for the read that follows in the same click: one connection, and
   // one deadline for both.
   auto read = std::make_unique<x11::ClipboardRead>();
@@ -60,6 +82,7 @@ ClipboardText QtWindowServices::DoClipboardGetText(std::size_t maxLength) {
   std::unique_ptr<x11::ClipboardRead> read = std::move(pendingRead_);
   const QClipboard& clipboard = Clipboard();
   if (ReadsX11Clipboard(clipboard)) {
+    if (!read && HoldsEmptyClipboard()) return ClipboardText::None();
     if (!read) read = std::make_unique<x11::ClipboardRead>();
     ClipboardText text = read->Text(maxLength);
     if (read->Draining()) StartDrain(std::move(read));
@@ -97,16 +120,46 @@ void QtWindowServices::StopDrain() {
 void QtWindowServices::DoClipboardClear() {
   pendingRead_.reset();
   StopDrain();
-  QClipboard& clipboard = Clipboard();
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    clipboard.clear(QClipboard::Clipboard);  // Qt's own data, if it holds any
-    x11::EmptyClipboard();
+    HoldEmptyClipboard();
     return;
   }
   // clear() only gives up what this program owns: take the clipboard first,
   // then leave it with no owner and no formats.
+  QClipboard& clipboard = Clipboard();
   clipboard.setMimeData(new QMimeData, QClipboard::Clipboard);
   clipboard.clear(QClipboard::Clipboard);
+  // A compositor may refuse both, when no input event of Vornic's vouches for
+  // them (a screen reader's press): then another program's data stays.
+  if (!OffersNothingOnceAnswered(clipboard)) {
+    throw WindowSystemError("wl_data_device.set_selection", "the compositor kept another program's clipboard");
+  }
+}
+
+// A new owner serves from the event loop; one before it lets go at once.
+void QtWindowServices::HoldEmptyClipboard() {
+  StopHoldingEmptyClipboard();
+  emptyOwner_ = std::make_unique<x11::EmptyClipboardOwner>();
+  emptyOwnerNotifier_ = std::make_unique<QSocketNotifier>(emptyOwner_->FileDescriptor(), QSocketNotifier::Read);
+  QObject::connect(emptyOwnerNotifier_.get(), &QSocketNotifier::activated, [this] {
+    if (!emptyOwner_ || !emptyOwner_->ServeRequests()) StopHoldingEmptyClipboard();
+  });
+  // Requests may have come during its round trips: no socket signals them.
+  if (!emptyOwner_->ServeRequests()) StopHoldingEmptyClipboard();
+}
+
+// The notifier may be the one signalling: it is disabled, not deleted, until
+// the next clear or the program's end.
+void QtWindowServices::StopHoldingEmptyClipboard() {
+  if (emptyOwnerNotifier_) emptyOwnerNotifier_->setEnabled(false);
+  emptyOwner_.reset();
+}
+
+// Asked of the X server: another program may have copied since the last
+// request was served.
+bool QtWindowServices::HoldsEmptyClipboard() {
+  if (emptyOwner_ && !emptyOwner_->Owns()) StopHoldingEmptyClipboard();
+  return emptyOwner_ != nullptr;
 }
 
 }  // namespace vornic::qt

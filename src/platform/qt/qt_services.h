@@ -9,7 +9,10 @@
 //   one 5 s deadline a click, and no more bytes are read than the limit
 //   needs (the rest of a refused incremental transfer is dropped unread from
 //   the event loop, for at most 30 s, so that its owner can go on);
-//   elsewhere QClipboard's text/plain is read; screen readers reach every
+//   elsewhere QClipboard's text/plain is read; Clear of clipboard leaves it
+//   owned by Vornic with no data on X11 (so that Wayland compositors hand it
+//   over too), with no owner on Wayland, and fails with a message where the
+//   compositor keeps another program's data; screen readers reach every
 //   control over AT-SPI; colours follow a palette change.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
@@ -91,6 +94,9 @@ class QtWindowServices final : public WindowInspection {
   void StopAllTimers();
   void StartDrain(std::unique_ptr<x11::ClipboardRead> read);
   void StopDrain();
+  void HoldEmptyClipboard();
+  void StopHoldingEmptyClipboard();
+  bool HoldsEmptyClipboard();
 
   std::unique_ptr<QApplication> application_;  // first in, last out: every widget needs it
   QIcon programIcon_;
@@ -103,6 +109,10 @@ class QtWindowServices final : public WindowInspection {
   // as it comes: some owners serve no one else until it ends.
   std::unique_ptr<x11::ClipboardRead> drainingRead_;
   std::unique_ptr<QSocketNotifier> drainNotifier_;
+  // On X11, after Clear of clipboard: Vornic owns it empty until another
+  // program copies.
+  std::unique_ptr<x11::EmptyClipboardOwner> emptyOwner_;
+  std::unique_ptr<QSocketNotifier> emptyOwnerNotifier_;
 };
 
 }  // namespace vornic::qt

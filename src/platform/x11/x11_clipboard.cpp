@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -370,14 +371,120 @@ class ClipboardRead::Session {
   std::chrono::steady_clock::time_point drainDeadline_;
 };
 
-void EmptyClipboard() {
-  const Connection connection = Connect();
-  xcb_connection_t* c = connection.get();
-  const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD");
-  const Reply<xcb_generic_error_t> error(
-      xcb_request_check(c, xcb_set_selection_owner_checked(c, XCB_NONE, clipboard, XCB_CURRENT_TIME)));
-  if (error) throw WindowSystemError("SetSelectionOwner", "X error " + std::to_string(error->error_code));
+// The target that makes a compositor hand the clipboard over; no data is
+// ever sent for it.
+constexpr std::string_view kEmptyMarker = "application/x-vornic-empty";
+
+class EmptyClipboardOwner::Session {
+ public:
+  Session() : connection_(Connect()) {
+    xcb_connection_t* c = connection_.get();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    window_ = xcb_generate_id(c);
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      screen->root_visual, XCB_CW_EVENT_MASK, &events);
+    clipboard_ = InternAtom(c, "CLIPBOARD");
+    targets_ = InternAtom(c, "TARGETS");
+    timestamp_ = InternAtom(c, "TIMESTAMP");
+    marker_ = InternAtom(c, kEmptyMarker);
+    time_ = ServerTime();
+    xcb_set_selection_owner(c, window_, clipboard_, time_);
+    if (!Owns()) throw WindowSystemError("SetSelectionOwner", "the X server gave the clipboard to no one");
+  }
+
+  bool ServeRequests() {
+    xcb_connection_t* c = connection_.get();
+    while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+      const auto type = event->response_type & 0x7F;
+      if (type == XCB_SELECTION_CLEAR) lost_ = true;
+      if (type == XCB_SELECTION_REQUEST) Answer(reinterpret_cast<const xcb_selection_request_event_t&>(*event));
+    }
+    xcb_flush(c);
+    return !lost_ && xcb_connection_has_error(c) == 0;
+  }
+
+  bool Owns() {
+    xcb_connection_t* c = connection_.get();
+    const Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
+    return owner && owner->owner == window_;
+  }
+
+  [[nodiscard]] int FileDescriptor() const { return xcb_get_file_descriptor(connection_.get()); }
+
+ private:
+  // The time of an event that the X server stamps now: a change of one of
+  // the window's own properties.
+  xcb_timestamp_t ServerTime() {
+    xcb_connection_t* c = connection_.get();
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, window_, marker_, XCB_ATOM_INTEGER, 32, 0, nullptr);
+    xcb_flush(c);
+    while (const Reply<xcb_generic_event_t> event{xcb_wait_for_event(c)}) {
+      if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+        return reinterpret_cast<const xcb_property_notify_event_t&>(*event).time;
+      }
+    }
+    throw WindowSystemError("ChangeProperty", "the connection to the X server broke");
+  }
+
+  // The list of targets and the time of taking the clipboard; a refusal for
+  // everything else, the private target and any text among them.
+  void Answer(const xcb_selection_request_event_t& request) {
+    xcb_connection_t* c = connection_.get();
+    // Old clients name no property: the target stands for it.
+    xcb_atom_t property = request.property != XCB_NONE ? request.property : request.target;
+    if (request.selection != clipboard_ || request.owner != window_) {
+      property = XCB_NONE;
+    } else if (request.target == targets_) {
+      const std::array<xcb_atom_t, 3> offered{targets_, timestamp_, marker_};
+      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32, offered.size(),
+                          offered.data());
+    } else if (request.target == timestamp_) {
+      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_INTEGER, 32, 1, &time_);
+    } else {
+      property = XCB_NONE;
+    }
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = property;
+    xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+  }
+
+  // Closed when the owner ends: the X server then leaves no owner.
+  Connection connection_;
+  xcb_window_t window_ = XCB_NONE;
+  xcb_atom_t clipboard_ = XCB_NONE;
+  xcb_atom_t targets_ = XCB_NONE;
+  xcb_atom_t timestamp_ = XCB_NONE;
+  xcb_atom_t marker_ = XCB_NONE;
+  xcb_timestamp_t time_ = XCB_CURRENT_TIME;
+  bool lost_ = false;
+};
+
+EmptyClipboardOwner::EmptyClipboardOwner() : session_(std::make_unique<Session>()) {}
+EmptyClipboardOwner::~EmptyClipboardOwner() = default;
+
+bool EmptyClipboardOwner::ServeRequests() {
+  try {
+    return session_->ServeRequests();
+  } catch (...) {  // nothing may cross Qt's event loop: the owner just ends
+    return false;
+  }
 }
+
+bool EmptyClipboardOwner::Owns() {
+  // Requests that came during the round trip wait in xcb's queue, where no
+  // socket signals them.
+  const bool owns = session_->Owns();
+  return ServeRequests() && owns;
+}
+
+int EmptyClipboardOwner::FileDescriptor() const { return session_->FileDescriptor(); }
 
 ClipboardRead::ClipboardRead() : session_(std::make_unique<Session>()) {}
 ClipboardRead::~ClipboardRead() = default;

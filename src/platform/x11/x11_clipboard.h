@@ -52,9 +52,37 @@ class ClipboardRead {
   std::unique_ptr<Session> session_;
 };
 
-// Leaves the clipboard with no owner, so with no formats; its owner is told
-// to let go. Unlike taking the clipboard first, this needs the time of no
-// user event, so it works when a screen reader presses the button too.
-void EmptyClipboard();
+// Holds the clipboard empty, as Windows' EmptyClipboard leaves it: a window
+// of Vornic's own owns it and offers no data, only the list of its targets,
+// until another program copies. A Wayland compositor keeps a native
+// program's clipboard when an X11 client merely gives the clipboard up (mutter,
+// KWin), but hands it over to an X11 owner that offers a target of its own:
+// so one private target is listed, and refused like every other. When the
+// owner ends, the X server leaves the clipboard with no owner.
+class EmptyClipboardOwner {
+ public:
+  // Takes the clipboard at the X server's present time, so that it needs
+  // the time of no user event and works when a screen reader presses the
+  // button too. Throws WindowSystemError when the X server refuses.
+  EmptyClipboardOwner();
+  ~EmptyClipboardOwner();
+  EmptyClipboardOwner(const EmptyClipboardOwner&) = delete;
+  EmptyClipboardOwner& operator=(const EmptyClipboardOwner&) = delete;
+  EmptyClipboardOwner(EmptyClipboardOwner&&) = delete;
+  EmptyClipboardOwner& operator=(EmptyClipboardOwner&&) = delete;
+
+  // Answers every request that has come, without waiting for more. False
+  // once another program has taken the clipboard or the connection broke:
+  // then this owner is done. Never throws: it runs from an event loop.
+  bool ServeRequests();
+  // Whether the clipboard is still this owner's, asked of the X server.
+  bool Owns();
+  // The connection's socket: readable when a request may have come.
+  [[nodiscard]] int FileDescriptor() const;
+
+ private:
+  class Session;
+  std::unique_ptr<Session> session_;
+};
 
 }  // namespace vornic::x11
