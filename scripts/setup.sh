@@ -11,6 +11,7 @@ test_packages=(
   clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xclip xdotool x11-utils openbox imagemagick
   dbus-x11 at-spi2-core python3-pyatspi
+  mutter kwin-wayland sway xwayland wtype wl-clipboard qt6-wayland x11-xserver-utils python3-dbus iproute2
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal git file nsis p7zip-full unzip
   clang libclang-rt-dev

@@ -3,10 +3,15 @@
 For each profile of the table, a producer program (never Vornic; once xclip
 itself) puts exactly the targets named on the real X11 clipboard; the real
 Vornic is clicked with xdotool and read through AT-SPI. Then Clear of clipboard, pressed while the
-producer still owns the clipboard, must leave no owner and no format.
+producer still owns the clipboard, must leave no program anything to paste.
 Run on a private X server, in its own bus:
 
-usage: dbus-run-session -- scripts/with_x_server.sh -- clipboard_table_test.py VORNIC PRODUCER
+usage: dbus-run-session -- scripts/with_x_server.sh [--compositor NAME [--native]] -- clipboard_table_test.py
+           VORNIC PRODUCER
+
+On a Wayland compositor a native program (wl-copy) owns the clipboard, the
+desktop's profiles below are met, and Clear of clipboard is also pressed by
+key; natively, a clear the compositor refuses must end in a message.
 
 With VORNIC_SCREENSHOTS set to a folder, the screen is saved there after
 each profile.
@@ -87,7 +92,37 @@ PROFILES = [
 ]
 
 
+# A native Wayland owner, as a desktop user copies: a text, files, a picture
+# and a text over the limit.
+WAYLAND = ["(wl-copy)"]
+WAYLAND_PROFILES = [
+    ("a text with Japanese and a line break", WAYLAND, {"text/plain;charset=utf-8": "日本語の\r\ntext".encode()},
+     counts(" = 8", "日本語の\ntext")),
+    ("a file list", WAYLAND, URI_LIST, NOTHING),
+    ("a picture", WAYLAND, {"image/png": b"\x89PNG\r\n\x1a\n"}, NOTHING),
+    ("50001 units", WAYLAND, {"text/plain;charset=utf-8": b"a" * 50001}, LIMIT),
+]
+REFUSED_CLEAR = "ClipboardClear failed"
+
+
+def own_natively(programs, offers):
+    (mime_type, data), = offers.items()
+    owner = programs.start(["wl-copy", "--foreground", "--type", mime_type], stdin=subprocess.PIPE)
+    owner.stdin.write(data)
+    owner.stdin.close()
+    # mutter has no data-control: each wl-paste takes the focus a moment, which
+    # wl-copy needs to take the clipboard, and XWayland's bridge answers xclip
+    # without it. KWin and sway answer X11 programs only while one has focus.
+    ask = ["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"] if e2e.COMPOSITOR == "mutter" else [
+        "wl-paste", "--list-types"]
+    e2e.wait_for("wl-copy to own the clipboard", lambda: mime_type in subprocess.run(
+        ask, capture_output=True, text=True, timeout=20).stdout.split())
+    return owner
+
+
 def start_owner(programs, producer_program, options, offers):
+    if options is WAYLAND:
+        return own_natively(programs, offers)
     if options is XCLIP:
         (target, data), = offers.items()
         return e2e.put_on_clipboard(programs, data, target)
@@ -122,11 +157,42 @@ def check_outcome(vornic, name, outcome):
         e2e.check(vornic.process.wait(timeout=e2e.WAIT_SECONDS) == 1, name + ": exit status")
 
 
-def check_clear_clipboard(vornic, producer, name):
-    e2e.click(vornic.button(2))
+def check_clear_clipboard(vornic, producer, name, by_key=False):
+    """True once the clipboard is empty for everyone; natively on a compositor
+    that refuses the clear, False after its message has ended Vornic."""
+    if by_key:
+        e2e.check(e2e.press_key_on(vornic.button(2), "space"), name + ": no key reaches Vornic")
+    else:
+        e2e.click(vornic.button(2))
     e2e.wait_for(name + ": display cleared", lambda: vornic.display() == ("", ""))
+    if os.environ.get("QT_QPA_PLATFORM") == "wayland":
+        outcome = e2e.wait_for(name + ": the clipboard cleared, or a message", lambda: vornic.message_box() or (
+            producer.poll() is not None and e2e.clipboard_is_empty()))
+        if outcome is not True:
+            message = "\n".join(label.name for label in e2e.find_all(outcome, e2e.pyatspi.ROLE_LABEL) if label.name)
+            e2e.check(REFUSED_CLEAR in message, "%s: the message %r names no refused clear" % (name, message))
+            e2e.click(e2e.find_one(outcome, e2e.pyatspi.ROLE_PUSH_BUTTON))
+            e2e.check(vornic.process.wait(timeout=e2e.WAIT_SECONDS) == 1, name + ": exit status")
+            return False
     e2e.check(producer.wait(timeout=e2e.WAIT_SECONDS) == 0, name + ": the producer kept the clipboard")
-    e2e.wait_for(name + ": no owner, no format", e2e.clipboard_is_empty)
+    e2e.wait_for(name + ": nothing to paste", e2e.clipboard_is_empty)
+    return True
+
+
+def check_clear_by_key_outlives_vornic(programs, vornic, vornic_program):
+    """Pressed by key, Clear of clipboard takes on every compositor, and the
+    clipboard stays empty once Vornic has ended."""
+    if vornic.process.poll() is not None:
+        vornic = e2e.Vornic(programs, vornic_program)
+    (name, options, offers, _), = WAYLAND_PROFILES[:1]
+    producer = start_owner(programs, None, options, offers)
+    if os.environ.get("VORNIC_KEYBOARD") or os.environ.get("QT_QPA_PLATFORM") == "xcb":
+        e2e.check(check_clear_clipboard(vornic, producer, name + ", cleared by key", by_key=True), "refused by key")
+    elif not check_clear_clipboard(vornic, producer, name + ", cleared by a screen reader"):
+        return
+    vornic.process.terminate()
+    vornic.process.wait(timeout=e2e.WAIT_SECONDS)
+    e2e.check(e2e.clipboard_is_empty(), "after Vornic ended, the clipboard has something to paste again")
 
 
 def main():
@@ -135,7 +201,7 @@ def main():
     programs = e2e.Desktop()
     try:
         vornic = e2e.Vornic(programs, vornic_program)
-        for number, (name, options, offers, outcome) in enumerate(PROFILES):
+        for number, (name, options, offers, outcome) in enumerate(WAYLAND_PROFILES if e2e.COMPOSITOR else PROFILES):
             if vornic.process.poll() is not None:
                 vornic = e2e.Vornic(programs, vornic_program)
             producer = start_owner(programs, producer_program, options, offers)
@@ -146,8 +212,12 @@ def main():
             if vornic.process.poll() is None:
                 check_clear_clipboard(vornic, producer, name)
             producer.stdin.close()
+            if options is WAYLAND and producer.poll() is None:
+                producer.terminate()  # it kept the clipboard: a clear that was refused
             producer.wait(timeout=e2e.WAIT_SECONDS)
             print("%-60s %s" % (name, ": ".join(outcome[:2])[:60]))
+        if e2e.COMPOSITOR:
+            check_clear_by_key_outlives_vornic(programs, vornic, vornic_program)
     finally:
         programs.close()
     print("clipboard table: all profiles passed")
