@@ -173,6 +173,7 @@ def check_clear_clipboard(vornic, producer, name, by_key=False):
             e2e.check(REFUSED_CLEAR in message, "%s: the message %r names no refused clear" % (name, message))
             e2e.click(e2e.find_one(outcome, e2e.pyatspi.ROLE_PUSH_BUTTON))
             e2e.check(vornic.process.wait(timeout=e2e.WAIT_SECONDS) == 1, name + ": exit status")
+            print("%s: the compositor refused the clear, and Vornic said so" % name)
             return False
     e2e.wait_for(name + ": nothing to paste", e2e.clipboard_is_empty)
     e2e.check(producer.wait(timeout=e2e.WAIT_SECONDS) == 0, name + ": the producer kept the clipboard")
