@@ -221,10 +221,12 @@ def click(accessible):
 EVDEV_KEYS = {"Tab": 15, "space": 57}
 
 
-def press_key_on(accessible, key):
+def press_key_on(window, accessible, key):
     """Focuses the control and presses the key, as the user does: through the
     compositor's own keyboard where it has one, else through the X server
     when Vornic is an X11 client. False where no key reaches Vornic."""
+    # A window that wl-copy's own took the focus from gets it back a moment later.
+    wait_for("the window to be active", lambda: window.getState().contains(pyatspi.STATE_ACTIVE))
     accessible.queryComponent().grabFocus()
     wait_for("the focus on " + accessible.name, lambda: accessible.getState().contains(pyatspi.STATE_FOCUSED))
     keyboard = os.environ.get("VORNIC_KEYBOARD")
