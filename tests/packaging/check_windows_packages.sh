@@ -44,6 +44,24 @@ sys.exit(not (pe.FILE_HEADER.Machine == 0x8664 and pe.OPTIONAL_HEADER.Magic == 0
     fail "$2 is not a 64-bit Windows GUI program: $(file -b "$1")"
 }
 
+# ASLR, high-entropy ASLR, DEP and a stack protector linked in: no
+# libssp-0.dll to ship, and, stripped, only its message shows it is there.
+is_hardened() {
+  "$python" - "$1" <<'PY' || fail "$2 is not hardened"
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+flags = pe.OPTIONAL_HEADER.DllCharacteristics
+dlls = [entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT]
+rows = [(name, flags & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + name])
+        for name in ("DYNAMIC_BASE", "HIGH_ENTROPY_VA", "NX_COMPAT")]
+rows += [("a stack protector", b"stack smashing detected" in open(sys.argv[1], "rb").read()),
+         ("no libssp DLL", not any(dll.startswith("libssp") for dll in dlls))]
+missing = [name for name, ok in rows if not ok]
+if missing:
+    sys.exit(f"lacks {', '.join(missing)}")
+PY
+}
+
 check_zip() {
   run_cpack ZIP "$base.zip"
   local zip=$out/$base.zip
@@ -56,6 +74,7 @@ check_zip() {
   unzip -p "$zip" "$base/copyright.txt" | grep -q 'Permission is hereby granted' || fail "copyright.txt lacks the MIT licence"
   unzip -p "$zip" "$base/Vornic.exe" >"$out/Vornic.exe"
   is_win64_gui "$out/Vornic.exe" "Vornic.exe in the zip"
+  is_hardened "$out/Vornic.exe" "Vornic.exe in the zip"
   echo "PASS: $base.zip"
 }
 
