@@ -13,6 +13,7 @@ test_packages=(
   dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal git file nsis p7zip-full unzip
+  osslsigncode openssl
   clang libclang-rt-dev
 )
 root_packages=(debootstrap)

@@ -82,19 +82,12 @@ build_package() {
   dpkg-deb -x "$deb" "$root"
   [ -x "$root/usr/bin/vornic" ] || fail "usr/bin/vornic is not executable"
   file -b "$root/usr/bin/vornic" | grep -q 'ELF 64-bit.*, stripped' || fail "usr/bin/vornic is not a stripped ELF program"
-  # Hardened as Debian's own programs; full RELRO is GNU_RELRO bound now.
-  local what option pattern
-  while IFS='|' read -r what option pattern; do
-    # Not grep -q: readelf would be cut off, and pipefail fail the row.
-    LC_ALL=C readelf -W "$option" "$root/usr/bin/vornic" | grep -E -- "$pattern" >/dev/null ||
-      fail "usr/bin/vornic lacks $what (readelf $option shows no '$pattern')"
-  done <<LIST
-PIE|-h|Type: +DYN
-PIE|-d|\(FLAGS_1\).* PIE
-full RELRO|-l|GNU_RELRO
-full RELRO|-d|\(FLAGS\).* BIND_NOW|\(FLAGS_1\).* NOW
-a stack protector|--dyn-syms|UND __stack_chk_fail
-LIST
+  # Hardened as Debian's own programs: PIE, full RELRO (bound now), a stack protector.
+  local elf pattern
+  elf=$(LC_ALL=C readelf -W -h -l -d --dyn-syms "$root/usr/bin/vornic")
+  for pattern in 'Type: +DYN' '\(FLAGS_1\).* PIE' GNU_RELRO '\(FLAGS_1\).* NOW' 'UND __stack_chk_fail'; do
+    grep -qE -- "$pattern" <<<"$elf" || fail "usr/bin/vornic lacks '$pattern' (readelf)"
+  done
   local gz
   for gz in "$root"/usr/share/doc/vornic/changelog.gz "$root"/usr/share/man/man1/vornic.1.gz; do
     gzip -t "$gz" || fail "$gz is not gzip"
