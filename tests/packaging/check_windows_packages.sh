@@ -56,7 +56,7 @@ rows = {n: pe.OPTIONAL_HEADER.DllCharacteristics & pefile.DLL_CHARACTERISTICS["I
 rows["stack protector"] = pe.__data__.find(b"stack smashing detected") >= 0 and not any(
     i.dll.lower().startswith(b"libssp") for i in pe.DIRECTORY_ENTRY_IMPORT)
 rows["signed" if signed else "unsigned"] = (pe.OPTIONAL_HEADER.DATA_DIRECTORY[4].Size > 0) == signed
-sys.exit(", ".join(n for n, ok in rows.items() if not ok) or None)' "$1" "$2" || fail "$3 lacks what is above"
+sys.exit(", ".join(n for n, ok in rows.items() if not ok) or None)' "$1" "$2" || fail "$3 lacks what is printed above"
 }
 
 check_zip() {
