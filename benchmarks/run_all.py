@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Runs every Vornic benchmark and prints the figures as one table.
 
-Usage: run_all.py BUILD_DIR [MINGW_BUILD_DIR]
+Usage: run_all.py [--only SECTION,...] BUILD_DIR [MINGW_BUILD_DIR]
+where the sections are count_benchmarks, qt_benchmarks, linux_program,
+wine_idle and wine_clipboard (all of them by default).
 Needs Xvfb, xdotool and xclip; the Windows figures also need Wine.
 """
 import json
@@ -269,16 +271,21 @@ def wine_idle(mingw_build):
 
 
 def main():
-    build = sys.argv[1]
-    mingw_build = sys.argv[2] if len(sys.argv) > 2 else None
-    for section in (count_benchmarks, qt_benchmarks, linux_program):
-        print(f"{section.__name__} ...", file=sys.stderr, flush=True)
-        section(build)
+    args = sys.argv[1:]
+    only = None
+    if args[:1] == ["--only"]:
+        only = set(args[1].split(","))
+        args = args[2:]
+    build = args[0]
+    mingw_build = args[1] if len(args) > 1 else None
+    sections = [(count_benchmarks, build), (qt_benchmarks, build), (linux_program, build)]
     if mingw_build:
-        print("wine_idle ...", file=sys.stderr, flush=True)
-        wine_idle(mingw_build)
-        print("wine_clipboard ...", file=sys.stderr, flush=True)
-        wine_clipboard.refusals(mingw_build, row)
+        sections += [(wine_idle, mingw_build), (lambda folder: wine_clipboard.refusals(folder, row), mingw_build)]
+    names = ["count_benchmarks", "qt_benchmarks", "linux_program", "wine_idle", "wine_clipboard"]
+    for name, (section, folder) in zip(names, sections):
+        if only is None or name in only:
+            print(f"{name} ...", file=sys.stderr, flush=True)
+            section(folder)
     width = max(len(r[0]) for r in rows)
     value_width = max(len(r[1]) for r in rows)
     print(f"| {'figure'.ljust(width)} | {'measured'.ljust(value_width)} | goal |")

@@ -23,7 +23,8 @@ set(CPACK_VERBATIM_VARIABLES ON)
 # Reproducible packages: cpack and the tools it runs (the DEB generator,
 # strip) see the build's SOURCE_DATE_EPOCH; the staged files get its time and
 # fixed permissions; the Debian package's members get fixed modes; SHA256SUMS
-# lands beside the packages.
+# lands beside the packages. Given a certificate, the Windows program and
+# installer are signed (PackagingSign.cmake), the sums taken after.
 set(vornic_cpack_environment ${PROJECT_BINARY_DIR}/CPackEnvironment.cmake)
 file(CONFIGURE OUTPUT ${vornic_cpack_environment}
      CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${VORNIC_SOURCE_DATE_EPOCH})\n")
@@ -31,6 +32,11 @@ set(CPACK_PROJECT_CONFIG_FILE ${vornic_cpack_environment})
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingStage.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingDebModes.cmake
                              ${PROJECT_SOURCE_DIR}/cmake/PackagingChecksums.cmake)
+if(VORNIC_BACKEND STREQUAL "win32")
+  # Signed once stripped and before the staged files get their times.
+  list(PREPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackagingSign.cmake)
+  list(INSERT CPACK_POST_BUILD_SCRIPTS 1 ${PROJECT_SOURCE_DIR}/cmake/PackagingSign.cmake)
+endif()
 # The address that publishes the screenshots in docs/screenshots under
 # screenshots/, named in the software-centre metadata. Vornic has no site of
 # its own yet: a documentation address stands in until one is published.

@@ -5,6 +5,10 @@
 # Windows zip file and installer once, and one SHA256SUMS for them all.
 #   make_packages.sh          all of it (needs root, for the other release)
 #   make_packages.sh --deb    only this release's Debian package
+# With VORNIC_SIGNING_CERT and VORNIC_SIGNING_KEY naming a code-signing
+# certificate and its key, Vornic.exe is signed before it goes into the zip
+# file and the installer, and the installer after it is made (CPack does it:
+# cmake/PackagingSign.cmake). Without them nothing is signed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dist=dist
@@ -27,12 +31,31 @@ if [ "${1:-}" = --deb ]; then
   exit 0
 fi
 
+# cpack runs in the build folder: the files' names must hold from there.
+signing=no
+if [ -n "${VORNIC_SIGNING_CERT:-}${VORNIC_SIGNING_KEY:-}" ]; then
+  for file in "${VORNIC_SIGNING_CERT:-}" "${VORNIC_SIGNING_KEY:-}" ${VORNIC_SIGNING_PASSWORD_FILE:+"$VORNIC_SIGNING_PASSWORD_FILE"}; do
+    [ -f "$file" ] || { echo "Signing needs VORNIC_SIGNING_CERT and VORNIC_SIGNING_KEY to name files; '$file' is none" >&2; exit 2; }
+  done
+  VORNIC_SIGNING_CERT=$(realpath "$VORNIC_SIGNING_CERT")
+  VORNIC_SIGNING_KEY=$(realpath "$VORNIC_SIGNING_KEY")
+  [ -z "${VORNIC_SIGNING_PASSWORD_FILE:-}" ] || VORNIC_SIGNING_PASSWORD_FILE=$(realpath "$VORNIC_SIGNING_PASSWORD_FILE")
+  export VORNIC_SIGNING_CERT VORNIC_SIGNING_KEY VORNIC_SIGNING_PASSWORD_FILE
+  signing=yes
+fi
 rm -rf "$dist"
 mkdir -p "$dist"
 bash scripts/setup.sh test
 package ci
 bash scripts/in_debian_root.sh other -- bash scripts/make_packages.sh --deb
 package mingw
+if [ "$signing" = yes ]; then
+  signer=$(openssl x509 -noout -subject -in "$VORNIC_SIGNING_CERT" 2>/dev/null ||
+           openssl x509 -inform DER -noout -subject -in "$VORNIC_SIGNING_CERT")
+  echo "Vornic.exe and the installer are signed by $signer"
+else
+  echo "Nothing is signed: no VORNIC_SIGNING_CERT and VORNIC_SIGNING_KEY"
+fi
 (cd "$dist" && LC_ALL=C sha256sum -- * >SHA256SUMS)
 echo "Packages in $dist:"
 cat "$dist/SHA256SUMS"

@@ -14,6 +14,7 @@ test_packages=(
   mutter kwin-wayland sway xwayland wtype wl-clipboard qt6-wayland x11-xserver-utils python3-dbus iproute2
   g++-mingw-w64-x86-64-posix wine64 fonts-liberation2 fonts-wine python3-pefile
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal git file nsis p7zip-full unzip
+  osslsigncode openssl
   clang libclang-rt-dev
 )
 root_packages=(debootstrap)

@@ -82,6 +82,12 @@ build_package() {
   dpkg-deb -x "$deb" "$root"
   [ -x "$root/usr/bin/vornic" ] || fail "usr/bin/vornic is not executable"
   file -b "$root/usr/bin/vornic" | grep -q 'ELF 64-bit.*, stripped' || fail "usr/bin/vornic is not a stripped ELF program"
+  # Hardened as Debian's own programs: PIE, full RELRO (bound now), a stack protector.
+  local elf pattern
+  elf=$(LC_ALL=C readelf -W -h -l -d --dyn-syms "$root/usr/bin/vornic")
+  for pattern in 'Type: +DYN' '\(FLAGS_1\).* PIE' GNU_RELRO '\(FLAGS_1\).* NOW' 'UND __stack_chk_fail'; do
+    grep -qE -- "$pattern" <<<"$elf" || fail "usr/bin/vornic lacks '$pattern' (readelf)"
+  done
   local gz
   for gz in "$root"/usr/share/doc/vornic/changelog.gz "$root"/usr/share/man/man1/vornic.1.gz; do
     gzip -t "$gz" || fail "$gz is not gzip"

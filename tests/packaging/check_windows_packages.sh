@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds Vornic's Windows packages with CPack and checks them.
-#   check_windows_packages.sh zip|installer BUILD_DIR OUT_DIR VERSION ICON
+#   check_windows_packages.sh zip|installer|signed BUILD_DIR OUT_DIR VERSION ICON
 #     zip        the zip file holds Vornic.exe, a 64-bit Windows GUI program,
 #                and the licence
 #     installer  the NSIS installer: 64-bit, carries the program's icon and
 #                Vornic.exe, starts no program; installed, reinstalled and
 #                uninstalled silently under 64-bit Wine in a prefix of its own
+#     signed     both, signed with a throwaway certificate (no other mode signs)
 set -euo pipefail
 
 mode=$1
@@ -30,7 +31,7 @@ run_cpack() {
   fi
   # SHA256SUMS beside the package holds its sum and nothing else.
   [ -f "$out/SHA256SUMS" ] || fail "no SHA256SUMS beside the package"
-  [ "$(cut -d' ' -f3 "$out/SHA256SUMS")" = "$2" ] || fail "SHA256SUMS lists: $(cat "$out/SHA256SUMS")"
+  [ "$(cut -d' ' -f3 "$out/SHA256SUMS" | xargs)" = "$2" ] || fail "SHA256SUMS lists: $(cat "$out/SHA256SUMS")"
   (cd "$out" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not match $2"
 }
 
@@ -42,6 +43,20 @@ pe = pefile.PE(sys.argv[1], fast_load=True)
 sys.exit(not (pe.FILE_HEADER.Machine == 0x8664 and pe.OPTIONAL_HEADER.Magic == 0x20B
               and pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]))' "$1" ||
     fail "$2 is not a 64-bit Windows GUI program: $(file -b "$1")"
+}
+
+# ASLR, high-entropy ASLR, DEP, a stack protector linked in (stripped, only its
+# message shows it; no libssp DLL to ship) and a signature or none: FILE yes|no.
+is_hardened() {
+  "$python" -c '
+import sys, pefile
+pe, signed = pefile.PE(sys.argv[1]), sys.argv[2] == "yes"
+rows = {n: pe.OPTIONAL_HEADER.DllCharacteristics & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + n]
+        for n in ("DYNAMIC_BASE", "HIGH_ENTROPY_VA", "NX_COMPAT")}
+rows["stack protector"] = pe.__data__.find(b"stack smashing detected") >= 0 and not any(
+    i.dll.lower().startswith(b"libssp") for i in pe.DIRECTORY_ENTRY_IMPORT)
+rows["signed" if signed else "unsigned"] = (pe.OPTIONAL_HEADER.DATA_DIRECTORY[4].Size > 0) == signed
+sys.exit(", ".join(n for n, ok in rows.items() if not ok) or None)' "$1" "$2" || fail "$3 lacks what is printed above"
 }
 
 check_zip() {
@@ -56,6 +71,7 @@ check_zip() {
   unzip -p "$zip" "$base/copyright.txt" | grep -q 'Permission is hereby granted' || fail "copyright.txt lacks the MIT licence"
   unzip -p "$zip" "$base/Vornic.exe" >"$out/Vornic.exe"
   is_win64_gui "$out/Vornic.exe" "Vornic.exe in the zip"
+  is_hardened "$out/Vornic.exe" no "Vornic.exe in the zip"
   echo "PASS: $base.zip"
 }
 
@@ -150,12 +166,28 @@ check_installer() {
   echo "PASS: $base.exe"
 }
 
+check_signed() {
+  local cert=$out-signer.pem key=$out-signer.key file  # beside $out, which run_cpack empties
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Vornic -addext extendedKeyUsage=codeSigning \
+    -keyout "$key" -out "$cert" 2>/dev/null || fail "openssl made no certificate"
+  VORNIC_SIGNING_CERT=$cert VORNIC_SIGNING_KEY=$key run_cpack "ZIP;NSIS" "$base.exe $base.zip"
+  unzip -p "$out/$base.zip" "$base/Vornic.exe" >"$out/Vornic.exe"
+  7z e -so "$out/$base.exe" Vornic.exe >"$out/installed.exe" 2>/dev/null
+  is_hardened "$out/Vornic.exe" yes "the signed Vornic.exe"
+  for file in Vornic.exe installed.exe "$base.exe"; do  # self-signed: it vouches for itself
+    osslsigncode verify -CAfile "$cert" -in "$out/$file" >/dev/null || fail "$file has no valid signature"
+  done
+  echo "PASS: Vornic.exe in both packages, and $base.exe, signed"
+}
+
+[ "$mode" = signed ] || unset VORNIC_SIGNING_CERT VORNIC_SIGNING_KEY
 case "$mode" in
   zip) check_zip ;;
+  signed) check_signed ;;
   installer)
     if [ "${VORNIC_PRIVATE_DISPLAY:-}" != "${DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
       exec "$(dirname "$0")/../../scripts/with_x_server.sh" --no-window-manager -- bash "$0" "$@"
     fi
     check_installer ;;
-  *) echo "usage: $0 zip|installer BUILD_DIR OUT_DIR VERSION ICON" >&2; exit 2 ;;
+  *) echo "usage: $0 zip|installer|signed BUILD_DIR OUT_DIR VERSION ICON" >&2; exit 2 ;;
 esac
