@@ -80,31 +80,28 @@ def clipboard_holds(target, data):
 NOT_DATA = ("TARGETS", "TIMESTAMP", "MULTIPLE", "SAVE_TARGETS")
 
 
+def pastes(command):
+    result = subprocess.run(command, capture_output=True, timeout=20)
+    return result.returncode == 0 and result.stdout
+
+
 def clipboard_is_empty():
     """Nothing for any program to paste: no owner, or one that refuses every
     target but the list of them; natively on Wayland too, where there is one."""
     listed = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "TARGETS"], capture_output=True,
-                            timeout=20)
-    if listed.returncode == 0:
-        for target in set(listed.stdout.decode().split()) - set(NOT_DATA):
-            pasted = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True,
-                                    timeout=20)
-            if pasted.returncode == 0 and pasted.stdout:
-                return False
+                            text=True, timeout=20).stdout.split()
+    if any(pastes(["xclip", "-o", "-selection", "clipboard", "-t", t]) for t in set(listed) - set(NOT_DATA)):
+        return False
     if os.environ.get("WAYLAND_DISPLAY"):
         # What a native program pastes is text of a type it knows; KWin 5.27
         # never answers for others offered from X11, and tells wl-paste of no
         # empty clipboard at all.
         try:
-            listed = subprocess.run(["wl-paste", "--list-types"], capture_output=True, text=True, timeout=3)
+            listed = subprocess.run(["wl-paste", "--list-types"], capture_output=True, text=True, timeout=3).stdout
         except subprocess.TimeoutExpired:
             return True
-        for mime_type in listed.stdout.split() if listed.returncode == 0 else []:
-            if mime_type.startswith("text/") or mime_type in ("UTF8_STRING", "STRING", "TEXT", "COMPOUND_TEXT"):
-                pasted = subprocess.run(["wl-paste", "--no-newline", "--type", mime_type], capture_output=True,
-                                        timeout=20)
-                if pasted.returncode == 0 and pasted.stdout:
-                    return False
+        texts = [t for t in listed.split() if t.startswith("text/") or t in ("UTF8_STRING", "STRING")]
+        return not any(pastes(["wl-paste", "--no-newline", "--type", t]) for t in texts)
     return True
 
 
@@ -218,23 +215,18 @@ def click(accessible):
                    check=True)
 
 
-EVDEV_KEYS = {"Tab": 15, "space": 57}
-
-
-def press_key_on(window, accessible, key):
-    """Focuses the control and presses the key, as the user does: through the
-    compositor's own keyboard where it has one, else through the X server
-    when Vornic is an X11 client. False where no key reaches Vornic."""
+def press_space_on(window, button):
+    """Focuses the button and presses Space: on the compositor's own keyboard,
+    else on the X server's for an X11 Vornic. False where no key reaches it."""
     # A window that wl-copy's own took the focus from gets it back a moment later.
     wait_for("the window to be active", lambda: window.getState().contains(pyatspi.STATE_ACTIVE))
-    accessible.queryComponent().grabFocus()
-    wait_for("the focus on " + accessible.name, lambda: accessible.getState().contains(pyatspi.STATE_FOCUSED))
-    keyboard = os.environ.get("VORNIC_KEYBOARD")
-    if keyboard:
-        with open(keyboard, "w") as fifo:
-            fifo.write("%d\n" % EVDEV_KEYS[key])
+    button.queryComponent().grabFocus()
+    wait_for("the focus on " + button.name, lambda: button.getState().contains(pyatspi.STATE_FOCUSED))
+    if os.environ.get("VORNIC_KEYBOARD"):
+        with open(os.environ["VORNIC_KEYBOARD"], "w") as keyboard:
+            keyboard.write("57\n")  # evdev's Space
     elif os.environ.get("QT_QPA_PLATFORM") == "xcb":
-        subprocess.run(["xdotool", "key", key], check=True)
+        subprocess.run(["xdotool", "key", "space"], check=True)
     else:
         return False
     return True
