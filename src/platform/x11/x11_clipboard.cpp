@@ -83,6 +83,16 @@ xcb_atom_t InternAtom(xcb_connection_t* c, std::string_view name) {
   return reply->atom;
 }
 
+// An unmapped window, told when one of its properties changes.
+xcb_window_t CreatePropertyWindow(xcb_connection_t* c) {
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const xcb_window_t window = xcb_generate_id(c);
+  const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    screen->root_visual, XCB_CW_EVENT_MASK, &events);
+  return window;
+}
+
 // What GetProperty tells of a property: its type and format, its whole size
 // in bytes, and as many of them as were asked for.
 struct PropertyValue {
@@ -110,13 +120,9 @@ class ClipboardRead::Session {
  public:
   Session() : connection_(Connect()), deadline_(std::chrono::steady_clock::now() + kReadTime) {
     xcb_connection_t* c = connection_.get();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    window_ = xcb_generate_id(c);
     // Told of new values of its properties: how the pieces of an incremental
     // transfer arrive.
-    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      screen->root_visual, XCB_CW_EVENT_MASK, &events);
+    window_ = CreatePropertyWindow(c);
     clipboard_ = InternAtom(c, "CLIPBOARD");
     targets_ = InternAtom(c, "TARGETS");
     incr_ = InternAtom(c, "INCR");
@@ -379,11 +385,7 @@ class EmptyClipboardOwner::Session {
  public:
   Session() : connection_(Connect()) {
     xcb_connection_t* c = connection_.get();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    window_ = xcb_generate_id(c);
-    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      screen->root_visual, XCB_CW_EVENT_MASK, &events);
+    window_ = CreatePropertyWindow(c);
     clipboard_ = InternAtom(c, "CLIPBOARD");
     targets_ = InternAtom(c, "TARGETS");
     timestamp_ = InternAtom(c, "TIMESTAMP");
