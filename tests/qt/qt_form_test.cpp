@@ -332,6 +332,7 @@ TEST_F(QtBackendTest, MessageBoxHasOneOkButtonNoIconAndTheProgramTitle) {
   AnswerNextMessageBox(&box);
   Services().ShowMessage(u"First line\r\n\r\nThird line");
   EXPECT_EQ(box.title, QStringLiteral("Vornic"));
+  EXPECT_EQ(box.nameWhileMinimised, QStringLiteral("Vornic"));
   EXPECT_EQ(box.text, QStringLiteral("First line\n\nThird line"));
   EXPECT_EQ(box.icon, QMessageBox::NoIcon);
   EXPECT_EQ(box.buttons.size(), 1);

@@ -26,6 +26,7 @@ struct AnsweredBox {
   int icon = -1;  // QMessageBox::Icon
   QStringList buttons;
   bool applicationModal = false;
+  QString nameWhileMinimised;  // what a screen reader hears as its name
 };
 
 // Waits (in the event loop) for the next modal message box, records it into

@@ -24,6 +24,11 @@ QIcon LoadProgramIcon() {
   return icon;
 }
 
+// Screen readers name a box by its title. Qt gives a box with no name of its
+// own its message instead whenever the window counts as minimised, as it may
+// until the window manager has shown it.
+void NameAfterTitle(QMessageBox& box) { box.setAccessibleName(box.windowTitle()); }
+
 }  // namespace
 
 QtWindowServices::QtWindowServices(int& argc, char** argv) : application_(std::make_unique<QApplication>(argc, argv)) {
@@ -52,6 +57,7 @@ FormWindow* QtWindowServices::WindowOf(const FormDefinition& form) const {
 
 void QtWindowServices::DoShowMessage(std::u16string_view text) {
   QMessageBox box(QMessageBox::NoIcon, ToQString(kApplicationTitle), WithDisplayLineBreaks(text), QMessageBox::Ok);
+  NameAfterTitle(box);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
@@ -65,6 +71,7 @@ void QtWindowServices::DoReportFatalError(std::u16string_view message) {
   // A timer whose handler keeps failing must not stack up error boxes.
   StopAllTimers();
   QMessageBox box(QMessageBox::Critical, ToQString(kApplicationTitle), WithDisplayLineBreaks(message), QMessageBox::Ok);
+  NameAfterTitle(box);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
