@@ -30,4 +30,9 @@ std::optional<ClipboardTextEncoding> CharsetEncoding(std::string_view charset);
 // is not text the user copied. Works alike on X11 targets and MIME types.
 std::vector<std::size_t> TextTargetsToAsk(std::span<const std::string> offeredTargets);
 
+// The one format of a clipboard that Vornic cleared: no program pastes it,
+// and clipboard managers leave a clipboard that offers a format they do not
+// know alone, where they put their last entry back on one that offers none.
+inline constexpr std::string_view kEmptyClipboardMarker = "application/x-vornic-empty";
+
 }  // namespace vornic

@@ -1,5 +1,4 @@
 #include <QClipboard>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSocketNotifier>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "platform/clipboard_targets.h"
+#include "platform/event_dispatch.h"
 #include "platform/window_system_error.h"
 #include "platform/x11/x11_clipboard.h"
 #include "qt_services.h"
@@ -20,6 +20,7 @@ namespace vornic::qt {
 namespace {
 
 constexpr std::chrono::milliseconds kCompositorAnswerTime{2000};
+constexpr std::chrono::milliseconds kManagerAnswerTime{300};
 
 QClipboard& Clipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
@@ -43,23 +44,6 @@ const QMimeData* QtPlainText(const QClipboard& clipboard) {
   std::vector<std::string> offered;
   for (const QString& format : data->formats()) offered.push_back(format.toStdString());
   return TextTargetsToAsk(offered).empty() ? nullptr : data;
-}
-
-// A compositor that takes the clear says so within moments; one that refuses
-// says nothing. User input waits meanwhile, so no second click comes in.
-bool OffersNothingOnceAnswered(QClipboard& clipboard) {
-  const auto offersNothing = [&clipboard] {
-    const QMimeData* data = clipboard.mimeData(QClipboard::Clipboard);
-    return data == nullptr || data->formats().isEmpty();
-  };
-  if (offersNothing()) return true;
-  QEventLoop wait;
-  QTimer::singleShot(kCompositorAnswerTime, &wait, &QEventLoop::quit);
-  QObject::connect(&clipboard, &QClipboard::changed, &wait, [&] {
-    if (offersNothing()) wait.quit();
-  });
-  wait.exec(QEventLoop::ExcludeUserInputEvents);
-  return offersNothing();
 }
 
 }  // namespace
@@ -124,16 +108,56 @@ void QtWindowServices::DoClipboardClear() {
     HoldEmptyClipboard();
     return;
   }
-  // clear() only gives up what this program owns: take the clipboard first,
-  // then leave it with no owner and no formats.
+  // As on X11, Vornic owns a clipboard that offers nothing to paste: with no
+  // format at all, a clipboard manager would put its last entry back.
+  auto* marker = new QMimeData;
+  marker->setData(QString::fromLatin1(kEmptyClipboardMarker), QByteArray());
   QClipboard& clipboard = Clipboard();
-  clipboard.setMimeData(new QMimeData, QClipboard::Clipboard);
-  clipboard.clear(QClipboard::Clipboard);
-  // A compositor may refuse both, when no input event of Vornic's vouches for
-  // them (a screen reader's press): then another program's data stays.
-  if (!OffersNothingOnceAnswered(clipboard)) {
-    throw WindowSystemError("wl_data_device.set_selection", "the compositor kept another program's clipboard");
+  clipboard.setMimeData(marker, QClipboard::Clipboard);
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    WatchClearAnswers();
+  } else if (QtPlainText(clipboard) != nullptr) {
+    throw WindowSystemError("QClipboard::setMimeData", "another program's data stayed on the clipboard");
   }
+}
+
+// The compositor tells the program that took the clipboard so, within
+// moments; one that refuses says nothing (a screen reader's press vouched
+// for by no input event). A clipboard manager that would undo the clear takes
+// the clipboard back at once, which cancels Vornic's offer. Both are failures,
+// told once they are known; the program runs on meanwhile, as a count then
+// finds Vornic's own offer and does nothing.
+void QtWindowServices::WatchClearAnswers() {
+  clearWatch_ = std::make_unique<QObject>();
+  QObject* watch = clearWatch_.get();
+  auto* deadline = new QTimer(watch);
+  deadline->setSingleShot(true);
+  auto announced = std::make_shared<bool>(false);
+  QClipboard& clipboard = Clipboard();
+  // Its own signal may be running: deleted once back in the event loop.
+  const auto stop = [this, &clipboard, watch, deadline] {
+    deadline->stop();
+    QObject::disconnect(&clipboard, nullptr, watch, nullptr);
+    if (clearWatch_.get() == watch) clearWatch_.release()->deleteLater();
+  };
+  const auto fail = [this, stop] {
+    stop();
+    ReportFailureAndEnd(*this,
+                        "ClipboardClear failed: wl_data_device.set_selection failed: "
+                        "another program's data stayed on the clipboard");
+  };
+  QObject::connect(deadline, &QTimer::timeout, watch, [announced, stop, fail] { *announced ? stop() : fail(); });
+  QObject::connect(&clipboard, &QClipboard::changed, watch,
+                   [&clipboard, deadline, announced, fail](QClipboard::Mode mode) {
+                     if (mode != QClipboard::Clipboard) return;
+                     if (!clipboard.ownsClipboard()) {
+                       fail();
+                     } else if (!*announced) {
+                       *announced = true;
+                       deadline->start(kManagerAnswerTime);
+                     }
+                   });
+  deadline->start(kCompositorAnswerTime);
 }
 
 // A new owner serves from the event loop; one before it lets go at once.

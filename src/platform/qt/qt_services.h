@@ -11,8 +11,9 @@
 //   the event loop, for at most 30 s, so that its owner can go on);
 //   elsewhere QClipboard's text/plain is read; Clear of clipboard leaves it
 //   owned by Vornic with no data on X11 (so that Wayland compositors hand it
-//   over too), with no owner on Wayland, and fails with a message where the
-//   compositor keeps another program's data; screen readers reach every
+//   over too) and on Wayland alike, with one private format that no program
+//   pastes (so that clipboard managers leave it alone), and fails with a
+//   message where another program's data stays or comes back at once; screen readers reach every
 //   control over AT-SPI; colours follow a palette change.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
@@ -44,6 +45,7 @@
 #include "platform/x11/x11_clipboard.h"
 
 class QApplication;
+class QObject;
 class QSocketNotifier;
 
 namespace vornic::qt {
@@ -97,6 +99,7 @@ class QtWindowServices final : public WindowInspection {
   void HoldEmptyClipboard();
   void StopHoldingEmptyClipboard();
   bool HoldsEmptyClipboard();
+  void WatchClearAnswers();
 
   std::unique_ptr<QApplication> application_;  // first in, last out: every widget needs it
   QIcon programIcon_;
@@ -113,6 +116,9 @@ class QtWindowServices final : public WindowInspection {
   // program copies.
   std::unique_ptr<x11::EmptyClipboardOwner> emptyOwner_;
   std::unique_ptr<QSocketNotifier> emptyOwnerNotifier_;
+  // On Wayland, for a moment after Clear of clipboard: the context of what
+  // waits for the compositor's and a clipboard manager's answers.
+  std::unique_ptr<QObject> clearWatch_;
 };
 
 }  // namespace vornic::qt

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clipboard_targets.h"
 #include "platform/window_system_error.h"
 #include "platform/x11/x11_text_decoding.h"
 
@@ -377,10 +378,6 @@ class ClipboardRead::Session {
   std::chrono::steady_clock::time_point drainDeadline_;
 };
 
-// The target that makes a compositor hand the clipboard over; no data is
-// ever sent for it.
-constexpr std::string_view kEmptyMarker = "application/x-vornic-empty";
-
 class EmptyClipboardOwner::Session {
  public:
   Session() : connection_(Connect()) {
@@ -389,7 +386,7 @@ class EmptyClipboardOwner::Session {
     clipboard_ = InternAtom(c, "CLIPBOARD");
     targets_ = InternAtom(c, "TARGETS");
     timestamp_ = InternAtom(c, "TIMESTAMP");
-    marker_ = InternAtom(c, kEmptyMarker);
+    marker_ = InternAtom(c, kEmptyClipboardMarker);
     time_ = ServerTime();
     xcb_set_selection_owner(c, window_, clipboard_, time_);
     if (!Owns()) throw WindowSystemError("SetSelectionOwner", "the X server gave the clipboard to no one");
