@@ -17,6 +17,13 @@ test_packages=(
   osslsigncode openssl
   clang libclang-rt-dev
 )
+# The desktops' clipboard managers, beside which Clear of clipboard is tested:
+# GPaste's daemon, and Klipper where it is a program of its own (Debian 12;
+# later it lives only inside plasmashell), with Qt 5's Wayland platform.
+test_packages+=(gpaste-2)
+if grep -q '^VERSION_CODENAME=bookworm$' /etc/os-release; then
+  test_packages+=(plasma-workspace qtwayland5)
+fi
 root_packages=(debootstrap)
 
 case "${1:-test}" in

@@ -4,7 +4,7 @@
 # never collide with each other. Everything started here ends with the command.
 #
 # Usage: with_x_server.sh [--size WxH] [--dpi N] [--no-window-manager] -- command [arguments...]
-#        with_x_server.sh --compositor mutter|kwin|sway [--native] [--size WxH] -- command [arguments...]
+#        with_x_server.sh --compositor mutter|kwin|sway [--native] [--clipboard-manager] [--size WxH] -- command [arguments...]
 #
 # The command sees DISPLAY set to the private server, no WAYLAND_DISPLAY,
 # QT_QPA_PLATFORM=xcb, and VORNIC_PRIVATE_DISPLAY equal to DISPLAY (so that a
@@ -19,6 +19,11 @@
 # keyboard that reaches both Wayland and XWayland windows (mutter, sway),
 # VORNIC_KEYBOARD: a FIFO taking one evdev key code a line (15 Tab, 57 Space,
 # 28 Enter), pressed and released in the focused window.
+#
+# With --clipboard-manager, the desktop's own runs too, at its defaults and
+# with a history of its own: Klipper natively on KWin, GPaste's daemon on
+# mutter (through XWayland, as GNOME starts it). The command sees
+# VORNIC_CLIPBOARD_MANAGER=klipper|gpaste once it answers on the session bus.
 set -euo pipefail
 
 arguments=("$@")
@@ -27,6 +32,7 @@ dpi=96
 window_manager=1
 compositor=
 native=0
+manager=0
 while [ $# -gt 0 ]; do
   case $1 in
     --size) size=$2; shift 2 ;;
@@ -34,6 +40,7 @@ while [ $# -gt 0 ]; do
     --no-window-manager) window_manager=0; shift ;;
     --compositor) compositor=$2; shift 2 ;;
     --native) native=1; shift ;;
+    --clipboard-manager) manager=1; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -42,9 +49,10 @@ case $compositor in
   '' | mutter | kwin | sway) ;;
   *) set -- ;;
 esac
+[ "$manager" -eq 0 ] || [ "$compositor" = mutter ] || [ "$compositor" = kwin ] || set --
 if [ $# -eq 0 ]; then
   echo "usage: $0 [--size WxH] [--dpi N] [--no-window-manager] -- command [arguments...]" >&2
-  echo "       $0 --compositor mutter|kwin|sway [--native] [--size WxH] -- command [arguments...]" >&2
+  echo "       $0 --compositor mutter|kwin|sway [--native] [--clipboard-manager] [--size WxH] -- command [arguments...]" >&2
   exit 2
 fi
 if [ -n "$compositor" ] && [ -z "${VORNIC_OWN_NETWORK:-}" ] && unshare --net true 2>/dev/null; then
@@ -71,8 +79,8 @@ wait_until() {
     "$@" >/dev/null 2>&1 && return
     sleep 0.05
   done
-  echo "with_x_server.sh: $compositor did not start" >&2
-  cat "$work/log" >&2 2>/dev/null || true
+  echo "with_x_server.sh: $compositor or its clipboard manager did not start" >&2
+  cat "$work/log" "$work/manager.log" >&2 2>/dev/null || true
   exit 1
 }
 
@@ -149,6 +157,38 @@ EOF
       export VORNIC_KEYBOARD=$work/keyboard
       ;;
   esac
+  [ "$manager" -eq 0 ] || start_clipboard_manager
+}
+
+owns_bus_name() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner "string:$1" |
+    grep -q 'boolean true'
+}
+
+start_clipboard_manager() {
+  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+    echo "with_x_server.sh: a clipboard manager needs a session bus (dbus-run-session)" >&2
+    exit 2
+  fi
+  mkdir -p "$work/manager"
+  local name
+  case $compositor in
+    kwin)
+      name=org.kde.klipper
+      VORNIC_CLIPBOARD_MANAGER=klipper
+      QT_QPA_PLATFORM=wayland XDG_CONFIG_HOME=$work/manager XDG_DATA_HOME=$work/manager \
+        klipper >"$work/manager.log" 2>&1 &
+      ;;
+    mutter)
+      name=org.gnome.GPaste
+      VORNIC_CLIPBOARD_MANAGER=gpaste
+      GDK_BACKEND=x11 GSETTINGS_BACKEND=memory XDG_CONFIG_HOME=$work/manager XDG_DATA_HOME=$work/manager \
+        /usr/libexec/gpaste/gpaste-daemon >"$work/manager.log" 2>&1 &
+      ;;
+  esac
+  pids+=($!)
+  wait_until owns_bus_name "$name"
+  export VORNIC_CLIPBOARD_MANAGER
 }
 
 start_x_server() {
