@@ -277,6 +277,10 @@ TEST_F(FormTest, ScreenReadersReadNamesAndPressOnlyRoutedLabels) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("Typed text"));
   EXPECT_EQ(QAccessible::queryAccessibleInterface(WidgetOf(kButton))->text(QAccessible::Name), QStringLiteral("Press"));
+  QWidget* window = WidgetOf(kButton)->window();
+  window->setWindowState(Qt::WindowMinimized);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name), window->windowTitle());
+  window->setWindowState(Qt::WindowNoState);
 
   QAccessibleInterface* icon = QAccessible::queryAccessibleInterface(WidgetOf({&kTestForm, 4}));
   ASSERT_NE(icon, nullptr);

@@ -43,6 +43,9 @@ FormWindow::FormWindow(const FormDefinition& definition, const QIcon& programIco
   setAttribute(Qt::WA_QuitOnClose, false);
   setObjectName(QString::fromUtf8(definition.name.data(), static_cast<qsizetype>(definition.name.size())));
   setWindowTitle(ToQString(definition.title));
+  // Else Qt names a window that counts as minimised (as it may until the
+  // window manager has shown it) by its empty icon text.
+  setAccessibleName(windowTitle());
   if (definition.showsProgramIcon) setWindowIcon(programIcon);
 
   client_ = new ClientArea(this);
