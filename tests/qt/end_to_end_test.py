@@ -258,8 +258,8 @@ def open_and_close_about_window(vornic, about_menu):
     """Mouse clicks are handled in order: once the about window is up, every
     earlier click has been handled too."""
     vornic.choose_menu(*about_menu)
-    wait_for("the about window", lambda: len(vornic.about_windows()) == 1)
-    close_label = find_one(vornic.about_windows()[0], pyatspi.ROLE_LABEL, "   Close")
+    about = wait_for("the about window", lambda: vornic.about_windows()[0] if len(vornic.about_windows()) == 1 else None)
+    close_label = find_one(about, pyatspi.ROLE_LABEL, "   Close")
     click(close_label)
     wait_for("the about window to close", lambda: not vornic.about_windows())
 
