@@ -23,7 +23,7 @@
 # With --clipboard-manager, the desktop's own runs too, at its defaults and
 # with a history of its own: Klipper natively on KWin, GPaste's daemon on
 # mutter (through XWayland, as GNOME starts it). The command sees
-# VORNIC_CLIPBOARD_MANAGER=klipper|gpaste once it answers on the session bus.
+# VORNIC_CLIPBOARD_MANAGER=klipper|gpaste once it keeps what is copied.
 set -euo pipefail
 
 arguments=("$@")
@@ -165,6 +165,18 @@ owns_bus_name() {
     grep -q 'boolean true'
 }
 
+# Copies a word, as a desktop program would, and tells whether the manager's
+# newest entry is that word. The copy's owner serves until a test copies.
+manager_keeps_a_copy() {
+  if [ "$compositor" = kwin ]; then
+    wl-copy vornic-manager-ready >/dev/null 2>&1 && sleep 0.2
+    dbus-send --session --print-reply --dest=org.kde.klipper /klipper org.kde.klipper.klipper.getClipboardContents
+  else
+    printf vornic-manager-ready | xclip -selection clipboard >/dev/null 2>&1 && sleep 0.2
+    gpaste-client history --oneline | head -n 1
+  fi | grep -q vornic-manager-ready
+}
+
 start_clipboard_manager() {
   if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
     echo "with_x_server.sh: a clipboard manager needs a session bus (dbus-run-session)" >&2
@@ -188,6 +200,9 @@ start_clipboard_manager() {
   esac
   pids+=($!)
   wait_until owns_bus_name "$name"
+  # Ready once it keeps what is copied (it keeps nothing copied before it
+  # watches): else a clear could come before it has an entry to put back.
+  wait_until manager_keeps_a_copy
   export VORNIC_CLIPBOARD_MANAGER
 }
 

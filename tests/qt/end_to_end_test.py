@@ -215,16 +215,11 @@ def click(accessible):
                    check=True)
 
 
-def is_up(button):
-    return not button.getState().contains(pyatspi.STATE_PRESSED)
-
-
 def press(button):
-    """Clicks a button. A screen reader's press shows it down and clicks a
-    moment later, in Vornic's own loop: once it is up, the click has run."""
+    """A screen reader's press clicks a moment later: once the button is up, it has."""
     click(button)
     if COMPOSITOR:
-        wait_for(button.name + " to come up", lambda: is_up(button))
+        wait_for(button.name + " to come up", lambda: not button.getState().contains(pyatspi.STATE_PRESSED))
 
 
 def press_space_on(window, button):
@@ -339,8 +334,7 @@ def test_about_window(vornic):
     # 1500 twips at 96 DPI; both windows have the same frame.
     wait_for("the about window at its place", lambda: window_corner("Author") == (main_x + 100, main_y + 100))
     vornic.choose_menu("Author", "Check")
-    # The menu closes in the same click that runs the choice.
-    wait_for("the menu to close", lambda: not shown(vornic.menu_item("Check")))
+    wait_for("the menu to close (in the click that runs the choice)", lambda: not shown(vornic.menu_item("Check")))
     check(len(vornic.about_windows()) == 1, "a second Check opened a second about window")
     click(find_one(vornic.about_windows()[0], pyatspi.ROLE_LABEL, "   Close"))
     wait_for("the about window to close", lambda: not vornic.about_windows())

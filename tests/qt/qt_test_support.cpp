@@ -54,7 +54,6 @@ void AnswerNextMessageBox(AnsweredBox* answered) {
     answered->icon = box->icon();
     for (QAbstractButton* button : box->buttons()) answered->buttons.push_back(button->text());
     answered->applicationModal = box->windowModality() == Qt::ApplicationModal;
-    // As a window manager may report it before showing it.
     box->setWindowState(Qt::WindowMinimized);
     answered->nameWhileMinimised = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
     box->button(QMessageBox::Ok)->click();
