@@ -142,9 +142,8 @@ void QtWindowServices::WatchClearAnswers() {
   };
   const auto fail = [this, stop] {
     stop();
-    ReportFailureAndEnd(*this,
-                        "ClipboardClear failed: wl_data_device.set_selection failed: "
-                        "another program's data stayed on the clipboard");
+    const WindowSystemError refused("wl_data_device.set_selection", "another program's data stayed on the clipboard");
+    ReportFailureAndEnd(*this, WindowSystemError("ClipboardClear", refused.what()).what());
   };
   QObject::connect(deadline, &QTimer::timeout, watch, [announced, stop, fail] { *announced ? stop() : fail(); });
   QObject::connect(&clipboard, &QClipboard::changed, watch,
