@@ -24,8 +24,8 @@ LIMIT_MESSAGE_ENGLISH = (
 )
 
 
-def wait_for(what, predicate):
-    deadline = time.monotonic() + WAIT_SECONDS
+def wait_for(what, predicate, seconds=WAIT_SECONDS, or_none=False):
+    deadline = time.monotonic() + seconds
     while True:
         try:
             result = predicate()
@@ -34,6 +34,8 @@ def wait_for(what, predicate):
         if result:
             return result
         if time.monotonic() > deadline:
+            if or_none:
+                return None
             raise AssertionError("gave up waiting for " + what)
         time.sleep(0.05)
 
