@@ -21,7 +21,8 @@
 # 28 Enter), pressed and released in the focused window.
 #
 # With --clipboard-manager, the desktop's own runs too, at its defaults and
-# with a history of its own: Klipper natively on KWin, GPaste's daemon on
+# with a history of its own: Klipper natively on KWin (on its own, or in
+# Plasma's shell where it is no program of its own), GPaste's daemon on
 # mutter (through XWayland, as GNOME starts it). The command sees
 # VORNIC_CLIPBOARD_MANAGER=klipper|gpaste once it keeps what is copied.
 set -euo pipefail
@@ -73,9 +74,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Waits up to 10 s for a condition, else shows the compositor's log and fails.
+# Waits up to 30 s for a condition (Plasma's shell is slow to start on a
+# loaded machine), else shows the compositor's log and fails.
 wait_until() {
-  for _ in $(seq 1 200); do
+  for _ in $(seq 1 600); do
     "$@" >/dev/null 2>&1 && return
     sleep 0.05
   done
@@ -188,8 +190,15 @@ start_clipboard_manager() {
     kwin)
       name=org.kde.klipper
       VORNIC_CLIPBOARD_MANAGER=klipper
-      QT_QPA_PLATFORM=wayland XDG_CONFIG_HOME=$work/manager XDG_DATA_HOME=$work/manager \
-        klipper >"$work/manager.log" 2>&1 &
+      local settings=(QT_QPA_PLATFORM=wayland XDG_CONFIG_HOME=$work/manager XDG_DATA_HOME=$work/manager)
+      if command -v klipper >/dev/null; then
+        env "${settings[@]}" klipper >"$work/manager.log" 2>&1 &
+      else
+        # Plasma 6 runs Klipper inside its shell, which needs the activity
+        # manager that the bus starts.
+        dbus-update-activation-environment "${settings[@]}" WAYLAND_DISPLAY XDG_RUNTIME_DIR
+        env "${settings[@]}" plasmashell >"$work/manager.log" 2>&1 &
+      fi
       ;;
     mutter)
       name=org.gnome.GPaste
