@@ -130,8 +130,6 @@ def start_owner(programs, producer_program, options, offers):
 
 
 def check_outcome(vornic, name, outcome):
-    if os.environ.get("QT_QPA_PLATFORM") == "wayland":  # a Wayland program is told of a copy with the focus
-        e2e.wait_for(name + ": Vornic's focus", lambda: vornic.main_window().getState().contains(e2e.pyatspi.STATE_ACTIVE))
     kind = outcome[0]
     if kind == NOTHING[0]:
         e2e.check_nothing_changes(vornic, name, ("著作", "確認"))
@@ -147,8 +145,14 @@ def check_outcome(vornic, name, outcome):
         if kind == LIMIT_OWNER_GOES_ON[0]:
             e2e.wait_for(name + ": the owner to answer another program", lambda: not e2e.clipboard_is_empty())
     elif kind == "counts":
-        vornic.press_count()
-        e2e.wait_for("%s: %s and its text" % (name, outcome[1]), lambda: vornic.display() == outcome[1:])
+        # Natively, Vornic hears of a copy once its focus is back, which a
+        # loaded mutter may tell it after the press: a user presses again.
+        tries = 5 if os.environ.get("QT_QPA_PLATFORM") == "wayland" else 1
+        for _ in range(tries):
+            vornic.press_count()
+            if e2e.wait_for(name, lambda: vornic.display() == outcome[1:], e2e.WAIT_SECONDS / tries, or_none=True):
+                break
+        e2e.check(vornic.display() == outcome[1:], "%s: not %s and its text" % (name, outcome[1]))
         e2e.check(vornic.message_box() is None, name + " showed a message")
     else:
         vornic.press_count()
