@@ -13,8 +13,9 @@
 //   owned by Vornic with no data on X11 (so that Wayland compositors hand it
 //   over too) and on Wayland alike, with one private format that no program
 //   pastes (so that clipboard managers leave it alone), and fails with a
-//   message where another program's data stays or comes back at once; screen readers reach every
-//   control over AT-SPI; colours follow a palette change.
+//   message where another program's data stays or comes back at once;
+//   screen readers reach every control over AT-SPI; colours follow a palette
+//   change.
 // Does not: bound the read of Qt's own clipboard data (Wayland, or text that
 //   Vornic itself owns): Qt reads the whole text and the seam refuses one
 //   that is too long; honour a font's Charset (fontconfig picks glyphs per
